@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zentrel needs to build, test and run, skipping
+# those already present. Needs root (or sudo) only when something is missing.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+    libgl-dev fonts-dejavu-core
+    xvfb xauth xdotool
+    desktop-file-utils
+)
+if [ "${1:-}" = "--test" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "serial/seriallink.h"
+#include "terminal/commandport.h"
+#include "terminal/logwriter.h"
+#include "tools/settingsfile.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+
+namespace zentrel {
+
+class DevicePanel;
+class FilteredLineEdit;
+class LogView;
+class ShowCtlPanel;
+
+// The main window: log, settings box, tool buttons, device tabs and the
+// custom line. It owns the serial link, and every byte sent leaves through
+// its SendCommand.
+class Terminal : public QWidget, public CommandPort
+{
+    Q_OBJECT
+
+public:
+    enum class SendOutcome { Sent, NoPort, NoUnitId, LineError };
+
+    // Builds the window and runs its load steps; the caller shows it.
+    explicit Terminal(MessageSink &messages, QWidget *parent = nullptr);
+    ~Terminal() override;
+
+    void SendCommand(QByteArray text) override;
+    MessageSink &messages() override { return m_messages; }
+
+    // SendCommand without telling the operator; the caller reports.
+    SendOutcome send(QByteArray text);
+    void report(SendOutcome outcome);
+
+    void LoadINI();
+    QByteArray ConvertCustom(const QString &CustomStr);
+    void WriteLog(QByteArrayView data, Direction direction);
+
+    const QByteArray &LastCommand() const { return m_lastCommand; }
+    bool IDAllowed() const { return m_idAllowed; }
+    void setIDAllowed(bool allowed) { m_idAllowed = allowed; }
+    const std::array<QString, settings::kQuickStringCount> &QuickStrings() const
+    {
+        return m_quickStrings;
+    }
+    SerialLink &VekComm() { return m_link; }
+    LogView *log() const { return RichTextBox1; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void Form_Load();
+    void Form_Unload();
+
+    void PortCmb_Click();
+    void selectPort(int index);
+    void refusePort(const QString &portText);
+    void VekComm_OnComm(const QByteArray &bytes);
+    void IDTxt_Change();
+    void DeviceTab_Click(int index);
+    void SendCusCmd_Click();
+    void selectSavedPort(const QString &value);
+    void applyView(const settings::Line &line);
+
+    MessageSink &m_messages;
+    SerialLink m_link;
+
+    LogView *RichTextBox1 = nullptr;
+    QComboBox *PortCmb = nullptr;
+    QComboBox *ViewCmb = nullptr;
+    QCheckBox *IDChk = nullptr;
+    FilteredLineEdit *IDTxt = nullptr;
+    QLineEdit *CustomTxt = nullptr;
+    QTabBar *DeviceTab = nullptr;
+    std::array<DevicePanel *, 5> m_panels{};
+    ShowCtlPanel *m_showCtl = nullptr;
+
+    LogWriter m_writer;
+    QByteArray m_lastCommand;
+    bool m_idAllowed = false;
+    bool m_unloaded = false;
+    std::array<QString, settings::kQuickStringCount> m_quickStrings;
+};
+
+} // namespace zentrel

@@ -1,0 +1,90 @@
+#include "serial/seriallink.h"
+
+#include "serial/com.h"
+
+#include <sys/ioctl.h>
+
+namespace zentrel {
+
+SerialLink::SerialLink(QObject *parent) : QObject(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readWaiting);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+}
+
+bool SerialLink::open()
+{
+    if (m_port.isOpen())
+        return true;
+    const auto path = com::devicePath(m_portNumber);
+    if (path.isEmpty())
+        return false;
+    m_port.setPortName(path);
+    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_failing = false;
+    return m_port.open(QIODevice::ReadWrite);
+}
+
+void SerialLink::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool SerialLink::write(const QByteArray &text)
+{
+    if (!m_port.isOpen())
+        return false;
+    if (m_port.write(text) != text.size())
+        return false;
+    // Put the bytes on the line now rather than at the next event loop pass.
+    m_port.flush();
+    return m_port.isOpen();
+}
+
+qint64 SerialLink::pendingOutput() const
+{
+    if (!m_port.isOpen())
+        return 0;
+    int queued = 0;
+    if (::ioctl(int(m_port.handle()), TIOCOUTQ, &queued) != 0)
+        queued = 0;
+    return m_port.bytesToWrite() + queued;
+}
+
+void SerialLink::readWaiting()
+{
+    const auto bytes = m_port.readAll();
+    if (!bytes.isEmpty())
+        Q_EMIT received(bytes);
+}
+
+void SerialLink::onError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+        break;
+    default:
+        // Line errors and timeouts are not the link's concern.
+        return;
+    }
+    if (m_failing)
+        return;
+    m_failing = true;
+    // Keep whatever arrived before the failure, then stop the error storm the
+    // dead descriptor would otherwise raise.
+    if (m_port.isOpen()) {
+        readWaiting();
+        m_port.close();
+    }
+    m_port.clearError();
+    Q_EMIT lineFailed();
+}
+
+} // namespace zentrel

@@ -1,0 +1,319 @@
+#include "terminal/logview.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zentrel {
+
+namespace {
+constexpr int kMargin = 3;
+constexpr int kFrameInterval = 16; // ms, about one screen frame
+} // namespace
+
+LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
+{
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setPointSizeF(10);
+    setFont(fixed);
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(kFrameInterval);
+    connect(&m_repaint, &QTimer::timeout, this, &LogView::refresh);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!m_adjusting)
+            m_follow = value >= verticalScrollBar()->maximum();
+        viewport()->update();
+    });
+    updateMetrics();
+}
+
+void LogView::contentChanged()
+{
+    if (!m_repaint.isActive())
+        m_repaint.start();
+}
+
+void LogView::clear()
+{
+    m_log.clear();
+    m_anchor = m_caret = 0;
+    m_follow = true;
+    refresh();
+}
+
+void LogView::setFontPointSize(qreal size)
+{
+    QFont changed = font();
+    changed.setPointSizeF(size);
+    setFont(changed);
+}
+
+void LogView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        updateMetrics();
+        refresh();
+    }
+    QAbstractScrollArea::changeEvent(event);
+}
+
+void LogView::moveCaretToEnd()
+{
+    m_anchor = m_caret = m_log.size();
+    m_follow = true;
+    refresh();
+}
+
+QString LogView::selectedText() const
+{
+    const auto from = std::min(m_anchor, m_caret);
+    const auto to = std::max(m_anchor, m_caret);
+    QString selected = QString::fromLatin1(QByteArrayView(m_log.text()).sliced(from, to - from));
+    selected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return selected;
+}
+
+void LogView::selectAll()
+{
+    m_anchor = 0;
+    m_caret = m_log.size();
+    viewport()->update();
+}
+
+void LogView::copy() const
+{
+    if (m_anchor != m_caret)
+        QApplication::clipboard()->setText(selectedText());
+}
+
+void LogView::refresh()
+{
+    m_repaint.stop();
+    updateScrollBars();
+    if (m_follow)
+        scrollToEnd();
+    viewport()->update();
+}
+
+void LogView::updateMetrics()
+{
+    const QFontMetricsF metrics(font());
+    m_charWidth = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    m_lineHeight = std::max(1, int(std::ceil(metrics.lineSpacing())));
+    m_ascent = int(std::ceil(metrics.ascent()));
+}
+
+int LogView::visibleLines() const
+{
+    return std::max(1, viewport()->height() / m_lineHeight);
+}
+
+void LogView::updateScrollBars()
+{
+    m_adjusting = true;
+    auto *vertical = verticalScrollBar();
+    const auto lines = std::min<qsizetype>(m_log.lineCount(), std::numeric_limits<int>::max());
+    vertical->setRange(0, std::max(0, int(lines) - visibleLines()));
+    vertical->setPageStep(visibleLines());
+    vertical->setSingleStep(1);
+
+    auto *horizontal = horizontalScrollBar();
+    const double contentWidth = double(m_log.longestLine()) * m_charWidth + 2 * kMargin;
+    const double overflow = contentWidth - viewport()->width();
+    horizontal->setRange(0, int(std::clamp(overflow, 0.0, double(std::numeric_limits<int>::max()))));
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(int(m_charWidth * 4));
+    m_adjusting = false;
+}
+
+void LogView::scrollToEnd()
+{
+    m_adjusting = true;
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    m_adjusting = false;
+}
+
+void LogView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    refresh();
+}
+
+void LogView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(viewport());
+    const auto palette = this->palette();
+    const auto first = qsizetype(verticalScrollBar()->value());
+    const auto last = std::min(m_log.lineCount(), first + visibleLines() + 1);
+    const auto scrollX = horizontalScrollBar()->value();
+    const auto firstColumn = qsizetype(std::max(0.0, (scrollX - kMargin) / m_charWidth));
+    const auto columns = qsizetype(viewport()->width() / m_charWidth) + 2;
+    const auto selectionFrom = std::min(m_anchor, m_caret);
+    const auto selectionTo = std::max(m_anchor, m_caret);
+
+    painter.setPen(palette.color(QPalette::Text));
+    for (auto line = first; line < last; ++line) {
+        const auto bytes = m_log.line(line);
+        const int top = int(line - first) * m_lineHeight;
+        if (firstColumn < bytes.size()) {
+            const auto shown = bytes.sliced(firstColumn, std::min(columns, bytes.size() - firstColumn));
+            const qreal x = kMargin + firstColumn * m_charWidth - scrollX;
+            painter.drawText(QPointF(x, top + m_ascent), QString::fromLatin1(shown));
+        }
+        // The selected part of this line, drawn over the plain text.
+        const auto start = m_log.lineStart(line);
+        const auto from = std::max(selectionFrom - start, firstColumn);
+        const auto to = std::min({selectionTo - start, bytes.size(), firstColumn + columns});
+        if (from < to) {
+            const qreal x = kMargin + from * m_charWidth - scrollX;
+            const QRectF area(x, top, (to - from) * m_charWidth, m_lineHeight);
+            painter.fillRect(area, palette.color(QPalette::Highlight));
+            painter.setPen(palette.color(QPalette::HighlightedText));
+            painter.drawText(QPointF(x, top + m_ascent),
+                             QString::fromLatin1(bytes.sliced(from, to - from)));
+            painter.setPen(palette.color(QPalette::Text));
+        }
+    }
+    // The caret, while the log has the focus.
+    if (hasFocus()) {
+        const auto line = m_log.lineOf(m_caret);
+        if (line >= first && line < last) {
+            const qreal x = kMargin + (m_caret - m_log.lineStart(line)) * m_charWidth - scrollX;
+            const int top = int(line - first) * m_lineHeight;
+            painter.drawLine(QPointF(x, top), QPointF(x, top + m_lineHeight - 1));
+        }
+    }
+}
+
+qsizetype LogView::positionAt(const QPoint &point) const
+{
+    const auto line = std::clamp<qsizetype>(verticalScrollBar()->value() + point.y() / m_lineHeight,
+                                            0, m_log.lineCount() - 1);
+    const auto x = point.x() + horizontalScrollBar()->value() - kMargin;
+    const auto column =
+        std::clamp<qsizetype>(qsizetype(std::lround(x / m_charWidth)), 0, m_log.lineLength(line));
+    return m_log.lineStart(line) + column;
+}
+
+void LogView::moveCaret(qsizetype position, bool keepAnchor)
+{
+    m_caret = std::clamp<qsizetype>(position, 0, m_log.size());
+    if (!keepAnchor)
+        m_anchor = m_caret;
+    ensureCaretVisible();
+    viewport()->update();
+}
+
+void LogView::ensureCaretVisible()
+{
+    const auto line = m_log.lineOf(m_caret);
+    auto *vertical = verticalScrollBar();
+    if (line < vertical->value())
+        vertical->setValue(int(line));
+    else if (line >= vertical->value() + visibleLines())
+        vertical->setValue(int(line - visibleLines() + 1));
+    auto *horizontal = horizontalScrollBar();
+    const int x = int((m_caret - m_log.lineStart(line)) * m_charWidth);
+    if (x < horizontal->value())
+        horizontal->setValue(x);
+    else if (x > horizontal->value() + viewport()->width() - 2 * kMargin)
+        horizontal->setValue(x - viewport()->width() + 2 * kMargin);
+}
+
+void LogView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        moveCaret(positionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+    event->accept();
+}
+
+void LogView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        moveCaret(positionAt(event->position().toPoint()), true);
+    event->accept();
+}
+
+void LogView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Ours: a double-click on the log must not reach the window behind it.
+    event->accept();
+}
+
+void LogView::keyPressEvent(QKeyEvent *event)
+{
+    if (event == QKeySequence::Copy) {
+        copy();
+        return;
+    }
+    if (event == QKeySequence::SelectAll) {
+        selectAll();
+        return;
+    }
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    const bool whole = event->modifiers() & Qt::ControlModifier;
+    const auto line = m_log.lineOf(m_caret);
+    const auto column = m_caret - m_log.lineStart(line);
+    const auto toLine = [&](qsizetype target) {
+        target = std::clamp<qsizetype>(target, 0, m_log.lineCount() - 1);
+        return m_log.lineStart(target) + std::min(column, m_log.lineLength(target));
+    };
+    switch (event->key()) {
+    case Qt::Key_Left:
+        moveCaret(column > 0 ? m_caret - 1 : (line > 0 ? m_caret - 2 : m_caret), extend);
+        break;
+    case Qt::Key_Right:
+        moveCaret(column < m_log.lineLength(line) ? m_caret + 1
+                  : line + 1 < m_log.lineCount()  ? m_caret + 2
+                                                  : m_caret,
+                  extend);
+        break;
+    case Qt::Key_Up:
+        moveCaret(toLine(line - 1), extend);
+        break;
+    case Qt::Key_Down:
+        moveCaret(toLine(line + 1), extend);
+        break;
+    case Qt::Key_PageUp:
+        moveCaret(toLine(line - visibleLines()), extend);
+        break;
+    case Qt::Key_PageDown:
+        moveCaret(toLine(line + visibleLines()), extend);
+        break;
+    case Qt::Key_Home:
+        moveCaret(whole ? 0 : m_log.lineStart(line), extend);
+        break;
+    case Qt::Key_End:
+        moveCaret(whole ? m_log.size() : m_log.lineStart(line) + m_log.lineLength(line), extend);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void LogView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    menu.addAction(tr("&Copy"), QKeySequence::Copy, this, &LogView::copy)
+        ->setEnabled(m_anchor != m_caret);
+    menu.addAction(tr("Select &All"), QKeySequence::SelectAll, this, &LogView::selectAll);
+    menu.exec(event->globalPos());
+}
+
+} // namespace zentrel

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "terminal/logtext.h"
+
+#include <QAbstractScrollArea>
+#include <QTimer>
+
+namespace zentrel {
+
+// The log window: paints only the lines in view, straight from the Latin-1
+// log text, in a fixed-pitch font. Appends only mark it dirty; the repaint
+// follows at most once a frame. It follows the end of the log unless the
+// operator has scrolled away, and offers selection, copy and select-all.
+class LogView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit LogView(QWidget *parent = nullptr);
+
+    LogText &log() { return m_log; }
+    const QByteArray &text() const { return m_log.text(); }
+
+    // Call after the log text grew; cheap, however often.
+    void contentChanged();
+    void clear();
+
+    qreal fontPointSize() const { return font().pointSizeF(); }
+    void setFontPointSize(qreal size);
+
+    // Caret and selection collapse at the end of the text, which comes into view.
+    void moveCaretToEnd();
+    qsizetype caretPosition() const { return m_caret; }
+
+    QString selectedText() const;
+    void selectAll();
+    void copy() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void refresh();
+    void updateMetrics();
+    void updateScrollBars();
+    void scrollToEnd();
+    void ensureCaretVisible();
+    void moveCaret(qsizetype position, bool keepAnchor);
+    qsizetype positionAt(const QPoint &point) const;
+    int visibleLines() const;
+
+    LogText m_log;
+    QTimer m_repaint;
+    qsizetype m_anchor = 0;
+    qsizetype m_caret = 0;
+    int m_lineHeight = 1;
+    qreal m_charWidth = 1;
+    int m_ascent = 0;
+    bool m_follow = true;
+    bool m_adjusting = false;
+};
+
+} // namespace zentrel

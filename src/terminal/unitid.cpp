@@ -1,0 +1,42 @@
+#include "terminal/unitid.h"
+
+namespace zentrel::unitid {
+
+namespace {
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+} // namespace
+
+bool keyAdmitted(char16_t code)
+{
+    return code <= 57 && (isDigit(code) || code == 8 || code == u'*');
+}
+
+QString filterPasted(const QString &text)
+{
+    QString kept;
+    for (const QChar c : text) {
+        if (kept.size() == kMaxLength)
+            break;
+        if (isDigit(c.unicode()) || c == u'*')
+            kept.append(c);
+    }
+    return kept;
+}
+
+bool outOfRange(const QString &text)
+{
+    int value = 0;
+    for (const QChar c : text) {
+        if (!isDigit(c.unicode()))
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > kHighest)
+            return true;
+    }
+    return false;
+}
+
+} // namespace zentrel::unitid

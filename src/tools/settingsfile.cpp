@@ -1,0 +1,93 @@
+#include "tools/settingsfile.h"
+
+#include "tools/apppath.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace zentrel::settings {
+
+QString linePrefix(int line)
+{
+    switch (line) {
+    case kPortLine:
+        return QStringLiteral("Port: ");
+    case kViewLine:
+        return QStringLiteral("View: ");
+    default:
+        return QStringLiteral("String %1: ").arg(line - kFirstStringLine + 1);
+    }
+}
+
+QString corruptLineMessage(int line)
+{
+    return QStringLiteral("Corrupt \"%1\"line in ini file!").arg(linePrefix(line).chopped(1));
+}
+
+QList<Line> parse(QByteArrayView content)
+{
+    QList<Line> lines;
+    qsizetype start = 0;
+    while (start < content.size() && lines.size() < kLineCount) {
+        auto end = content.indexOf('\n', start);
+        const auto next = end < 0 ? content.size() : end + 1;
+        if (end < 0)
+            end = content.size();
+        else if (end > start && content.at(end - 1) == '\r')
+            --end;
+        const auto text = QString::fromLatin1(content.sliced(start, end - start));
+        const auto prefix = linePrefix(int(lines.size()));
+        Line line;
+        line.prefixOk = text.startsWith(prefix);
+        if (line.prefixOk)
+            line.value = text.sliced(prefix.size());
+        lines.append(line);
+        start = next;
+    }
+    return lines;
+}
+
+std::optional<QByteArray> compose(const Values &values)
+{
+    QByteArray content;
+    for (int line = 0; line < kLineCount; ++line) {
+        const QString &value = line == kPortLine   ? values.port
+                               : line == kViewLine ? values.view
+                                                   : values.strings[size_t(line - kFirstStringLine)];
+        for (const QChar c : value) {
+            if (c.unicode() > 0xFF)
+                return std::nullopt;
+        }
+        content.append(linePrefix(line).toLatin1());
+        content.append(value.toLatin1());
+        content.append("\r\n");
+    }
+    return content;
+}
+
+QString filePath()
+{
+    return AppPath() + kFileName;
+}
+
+std::optional<QByteArray> readFile()
+{
+    QFile file(filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+bool writeFile(const QByteArray &content)
+{
+    QSaveFile file(filePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace zentrel::settings

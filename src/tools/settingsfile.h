@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace zentrel::settings {
+
+inline constexpr int kQuickStringCount = 5;
+inline constexpr int kLineCount = 2 + kQuickStringCount;
+inline constexpr int kPortLine = 0;
+inline constexpr int kViewLine = 1;
+inline constexpr int kFirstStringLine = 2;
+
+inline const QString kFileName = QStringLiteral("Zentrel.ini");
+inline const QString kSaveError = QStringLiteral("Error saving to file!");
+inline const QString kReadError = QStringLiteral("Error reading file!");
+
+// "Port: ", "View: ", "String 1: " ... "String 5: " for lines 0 to 6.
+QString linePrefix(int line);
+
+// The message naming a line whose prefix is wrong, keyed by the prefix
+// without its trailing blank.
+QString corruptLineMessage(int line);
+
+struct Line
+{
+    bool prefixOk = false;
+    QString value; // everything after the prefix, blanks included
+};
+
+// At most the first seven lines, in order; fewer when the file ends early.
+// Lines end in LF, an optional CR before it is dropped; bytes are Latin-1.
+QList<Line> parse(QByteArrayView content);
+
+struct Values
+{
+    QString port;
+    QString view;
+    std::array<QString, kQuickStringCount> strings;
+};
+
+// The seven CR LF lines, or nothing when a value holds a character the 8-bit
+// file cannot.
+std::optional<QByteArray> compose(const Values &values);
+
+QString filePath();
+
+// Reads the whole file; nothing when it is missing or unreadable.
+std::optional<QByteArray> readFile();
+
+// Replaces the file in one step, so an interrupted or failed write leaves the
+// old one whole.
+bool writeFile(const QByteArray &content);
+
+} // namespace zentrel::settings
