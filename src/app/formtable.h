@@ -19,12 +19,12 @@ struct Twips
 };
 
 enum class ControlKind {
-    Button,   // QPushButton
-    Label,    // QLabel
-    List,     // QComboBox, pick-only, nothing chosen at start
-    Text,     // FilteredLineEdit
-    Check,    // QCheckBox
-    Group,    // QGroupBox with a caption
+    Button, // QPushButton
+    Label,  // QLabel
+    List,   // QComboBox, pick-only, nothing chosen at start
+    Text,   // FilteredLineEdit
+    Check,  // QCheckBox
+    Group,  // QGroupBox with a caption
 };
 
 // One row of a form's table: what the control is, its name (member and

@@ -9,8 +9,7 @@
 
 namespace zentrel {
 
-SplashWindow::SplashWindow(MessageSink &messages, std::function<void()> openMain,
-                           QWidget *parent)
+SplashWindow::SplashWindow(MessageSink &messages, std::function<void()> openMain, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_messages(messages),
       m_openMain(std::move(openMain))
 {

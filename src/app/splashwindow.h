@@ -19,8 +19,7 @@ class SplashWindow : public QWidget
 public:
     static constexpr int kDelayMs = 3000;
 
-    SplashWindow(MessageSink &messages, std::function<void()> openMain,
-                 QWidget *parent = nullptr);
+    SplashWindow(MessageSink &messages, std::function<void()> openMain, QWidget *parent = nullptr);
 
     QTimer &GoProg() { return m_goProg; }
     void GoProg_Timer();

@@ -37,7 +37,10 @@ constexpr ControlSpec kWindowControls[] = {
     {K::Button, "ClearCmd", "Clear Log", "Clear all text from log window.", {120, 3000, 855, 255}},
     {K::Button, "SaveLogCmd", "Save Log", "Save log to file.", {1080, 3000, 855, 255}},
     {K::Button, "FontCmd", "Font Size", "Change log window font size.", {2040, 3000, 855, 255}},
-    {K::Button, "RapidCmd", "Rapid Fire", "Send last serial string in rapid succession.",
+    {K::Button,
+     "RapidCmd",
+     "Rapid Fire",
+     "Send last serial string in rapid succession.",
      {3840, 3000, 975, 255}},
     {K::Group, "Frame1", "Custom Serial String", "", {120, 5880, 6615, 670}},
     {K::Button, "ExitCmd", "Exit", "", {6960, 6180, 735, 375}, true},
@@ -49,7 +52,13 @@ constexpr ControlSpec kSettingsControls[] = {
     {K::Label, "Label2", "View:", "", {120, 600, 615, 255}, true},
     {K::List, "ViewCmb", "Standard|Mixed|Hex", "Log window view type.", {720, 600, 1125, 315}},
     {K::Check, "IDChk", "Use ID:", "", {120, 960, 1095, 255}, true},
-    {K::Text, "IDTxt", "", "ID number of device to control.", {1200, 960, 495, 285}, false, 0,
+    {K::Text,
+     "IDTxt",
+     "",
+     "ID number of device to control.",
+     {1200, 960, 495, 285},
+     false,
+     0,
      unitid::kMaxLength},
 };
 
@@ -75,8 +84,8 @@ struct TabRow
 
 // Tab captions in order; the panel at the same index is the one each shows.
 constexpr TabRow kTabs[] = {
-    {"Pelvox2", true}, {"Pelvox/HD", false}, {"8Wendlo", false}, {"Orbalite", false},
-    {" 8-Bit", false},
+    {"Pelvox2", true},   {"Pelvox/HD", false}, {"8Wendlo", false},
+    {"Orbalite", false}, {" 8-Bit", false},
 };
 
 } // namespace
@@ -178,8 +187,8 @@ void Terminal::Form_Unload()
         return;
     m_unloaded = true;
     // Saving on the way out stays silent: there is no one left to tell.
-    const auto content = settings::compose(
-        {PortCmb->currentText(), ViewCmb->currentText(), m_quickStrings});
+    const auto content =
+        settings::compose({PortCmb->currentText(), ViewCmb->currentText(), m_quickStrings});
     if (content)
         settings::writeFile(*content);
     m_link.close();

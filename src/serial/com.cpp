@@ -24,42 +24,23 @@ QString pinLink(int n)
     return portsDirectory() + QStringLiteral("COM%1").arg(n);
 }
 
-bool isPinned(int n)
+Pins readPins()
 {
-    // A dangling link pins too: the number stays reserved, the port absent.
-    return QFileInfo(pinLink(n)).isSymLink() || QFileInfo::exists(pinLink(n));
+    Pins pins;
+    for (int n = kLowestPort; n <= kHighestPort; ++n) {
+        const QFileInfo link(pinLink(n));
+        // A dangling link pins too: the number stays reserved, the port absent.
+        if (link.isSymLink() || link.exists())
+            pins[size_t(n)] = link.canonicalFilePath();
+    }
+    return pins;
 }
 
-// Real UARTs first, then USB adapters, then ACM modems, each by index, so the
-// same devices always get the same numbers.
-QStringList systemDevices(const QStringList &taken)
+QStringList systemDevicePaths()
 {
-    static const QStringList families = {QStringLiteral("ttyS"), QStringLiteral("ttyUSB"),
-                                         QStringLiteral("ttyACM")};
-    static const QRegularExpression pattern(QStringLiteral("^(\\D+)(\\d+)$"));
-    struct Device
-    {
-        qsizetype family;
-        int index;
-        QString path;
-    };
-    std::vector<Device> devices;
-    for (const auto &info : QSerialPortInfo::availablePorts()) {
-        const auto match = pattern.match(info.portName());
-        if (!match.hasMatch())
-            continue;
-        const auto family = families.indexOf(match.captured(1));
-        const auto path = QFileInfo(info.systemLocation()).canonicalFilePath();
-        if (family < 0 || path.isEmpty() || taken.contains(path))
-            continue;
-        devices.push_back({family, match.captured(2).toInt(), path});
-    }
-    std::sort(devices.begin(), devices.end(), [](const Device &a, const Device &b) {
-        return std::tie(a.family, a.index) < std::tie(b.family, b.index);
-    });
     QStringList paths;
-    for (const auto &device : devices)
-        paths.append(device.path);
+    for (const auto &info : QSerialPortInfo::availablePorts())
+        paths.append(QFileInfo(info.systemLocation()).canonicalFilePath());
     return paths;
 }
 
@@ -92,6 +73,57 @@ bool lockedByLiveProcess(const QString &devicePath)
 
 } // namespace
 
+QStringList orderSerialDevices(const QStringList &paths)
+{
+    static const QStringList families = {QStringLiteral("ttyS"), QStringLiteral("ttyUSB"),
+                                         QStringLiteral("ttyACM")};
+    static const QRegularExpression pattern(QStringLiteral("^(\\D+)(\\d+)$"));
+    struct Device
+    {
+        qsizetype family;
+        int index;
+        QString path;
+    };
+    std::vector<Device> devices;
+    for (const auto &path : paths) {
+        const auto match = pattern.match(QFileInfo(path).fileName());
+        const auto family = match.hasMatch() ? families.indexOf(match.captured(1)) : -1;
+        if (family >= 0)
+            devices.push_back({family, match.captured(2).toInt(), path});
+    }
+    std::sort(devices.begin(), devices.end(), [](const Device &a, const Device &b) {
+        return std::tie(a.family, a.index) < std::tie(b.family, b.index);
+    });
+    QStringList ordered;
+    for (const auto &device : devices)
+        ordered.append(device.path);
+    return ordered;
+}
+
+PortTable assignPorts(const Pins &pins, const QStringList &orderedDevices)
+{
+    PortTable table;
+    QStringList claimed;
+    for (const auto &pin : pins) {
+        if (pin && !pin->isEmpty())
+            claimed.append(*pin);
+    }
+    auto next = orderedDevices.cbegin();
+    for (int n = kLowestPort; n <= kHighestPort; ++n) {
+        if (pins[size_t(n)]) {
+            table[size_t(n)] = *pins[size_t(n)];
+            continue;
+        }
+        if (n == kLowestPort)
+            continue;
+        while (next != orderedDevices.cend() && claimed.contains(*next))
+            ++next;
+        if (next != orderedDevices.cend())
+            table[size_t(n)] = *next++;
+    }
+    return table;
+}
+
 QString portsDirectory()
 {
     return AppPath() + QStringLiteral("ports/");
@@ -101,27 +133,11 @@ QString devicePath(int n)
 {
     if (n < kLowestPort || n > kHighestPort)
         return {};
-    if (isPinned(n))
-        return QFileInfo(pinLink(n)).canonicalFilePath();
-    if (n == kLowestPort)
-        return {};
-
-    QStringList pinnedDevices;
-    for (int other = kLowestPort; other <= kHighestPort; ++other) {
-        if (isPinned(other)) {
-            const auto target = QFileInfo(pinLink(other)).canonicalFilePath();
-            if (!target.isEmpty())
-                pinnedDevices.append(target);
-        }
-    }
-    // Number n is the k-th unpinned number from 1; it gets the k-th device.
-    int rank = 0;
-    for (int other = 1; other < n; ++other) {
-        if (!isPinned(other))
-            ++rank;
-    }
-    const auto devices = systemDevices(pinnedDevices);
-    return rank < devices.size() ? devices.at(rank) : QString();
+    const auto pins = readPins();
+    // Only look at the system's devices when this number is not pinned.
+    if (pins[size_t(n)])
+        return *pins[size_t(n)];
+    return assignPorts(pins, orderSerialDevices(systemDevicePaths()))[size_t(n)];
 }
 
 bool ProbePort(int n)
@@ -129,8 +145,8 @@ bool ProbePort(int n)
     const auto path = devicePath(n);
     if (path.isEmpty() || lockedByLiveProcess(path))
         return false;
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     // Root may open a device held exclusively, so ask the device itself.

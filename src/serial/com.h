@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
 
 // Port numbering and the port probe. Ports are numbers 0 to 16; on this
 // system a link ports/COM<n> beside the program pins number n to a device,
@@ -10,6 +14,21 @@ namespace zentrel::com {
 
 inline constexpr int kLowestPort = 0;
 inline constexpr int kHighestPort = 16;
+
+inline constexpr int kPortCount = kHighestPort + 1;
+
+// Per port number: the canonical target of its ports/ link (empty when the
+// link dangles), or nothing when no link pins it.
+using Pins = std::array<std::optional<QString>, kPortCount>;
+using PortTable = std::array<QString, kPortCount>;
+
+// Serial device paths in numbering order: real UARTs, then USB adapters,
+// then ACM modems, each by index; other devices are left out.
+QStringList orderSerialDevices(const QStringList &paths);
+
+// Device path per port number: pinned numbers get their link's target, the
+// others from 1 up get the devices no link claims, in order.
+PortTable assignPorts(const Pins &pins, const QStringList &orderedDevices);
 
 QString portsDirectory();
 

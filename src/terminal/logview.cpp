@@ -136,7 +136,8 @@ void LogView::updateScrollBars()
     auto *horizontal = horizontalScrollBar();
     const double contentWidth = double(m_log.longestLine()) * m_charWidth + 2 * kMargin;
     const double overflow = contentWidth - viewport()->width();
-    horizontal->setRange(0, int(std::clamp(overflow, 0.0, double(std::numeric_limits<int>::max()))));
+    horizontal->setRange(0,
+                         int(std::clamp(overflow, 0.0, double(std::numeric_limits<int>::max()))));
     horizontal->setPageStep(viewport()->width());
     horizontal->setSingleStep(int(m_charWidth * 4));
     m_adjusting = false;
@@ -172,7 +173,8 @@ void LogView::paintEvent(QPaintEvent *)
         const auto bytes = m_log.line(line);
         const int top = int(line - first) * m_lineHeight;
         if (firstColumn < bytes.size()) {
-            const auto shown = bytes.sliced(firstColumn, std::min(columns, bytes.size() - firstColumn));
+            const auto shown =
+                bytes.sliced(firstColumn, std::min(columns, bytes.size() - firstColumn));
             const qreal x = kMargin + firstColumn * m_charWidth - scrollX;
             painter.drawText(QPointF(x, top + m_ascent), QString::fromLatin1(shown));
         }

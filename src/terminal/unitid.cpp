@@ -14,18 +14,6 @@ bool keyAdmitted(char16_t code)
     return code <= 57 && (isDigit(code) || code == 8 || code == u'*');
 }
 
-QString filterPasted(const QString &text)
-{
-    QString kept;
-    for (const QChar c : text) {
-        if (kept.size() == kMaxLength)
-            break;
-        if (isDigit(c.unicode()) || c == u'*')
-            kept.append(c);
-    }
-    return kept;
-}
-
 bool outOfRange(const QString &text)
 {
     int value = 0;

@@ -10,9 +10,6 @@ inline constexpr int kHighest = 127;
 // Digits, "*" and Backspace reach the unit-ID field by key; nothing else.
 bool keyAdmitted(char16_t code);
 
-// Pasted text keeps only what could have been typed, cut to the field's length.
-QString filterPasted(const QString &text);
-
 // The range check reads the leading digits ("*" and "1*" read as 0 and 1), so
 // a wildcard stays in the field and goes into the prefix unchanged.
 bool outOfRange(const QString &text);

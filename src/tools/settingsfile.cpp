@@ -51,9 +51,10 @@ std::optional<QByteArray> compose(const Values &values)
 {
     QByteArray content;
     for (int line = 0; line < kLineCount; ++line) {
-        const QString &value = line == kPortLine   ? values.port
-                               : line == kViewLine ? values.view
-                                                   : values.strings[size_t(line - kFirstStringLine)];
+        const QString &value = line == kPortLine ? values.port
+                               : line == kViewLine
+                                   ? values.view
+                                   : values.strings[size_t(line - kFirstStringLine)];
         for (const QChar c : value) {
             if (c.unicode() > 0xFF)
                 return std::nullopt;
