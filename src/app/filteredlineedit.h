@@ -23,10 +23,15 @@ public:
     void setKeyFilter(KeyFilter filter) { m_filter = std::move(filter); }
     bool admits(char16_t code) const { return !m_filter || m_filter(code); }
 
+    // Inserts the clipboard's text less what the filter would refuse.
+    void pasteFiltered();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    QString admittedPart(const QString &text) const;
     void keepAdmitted();
 
     KeyFilter m_filter;

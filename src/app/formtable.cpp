@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <limits>
+
 namespace zentrel {
 
 namespace {
@@ -30,8 +32,8 @@ QWidget *makeWidget(QWidget *parent, const ControlSpec &spec)
     }
     case ControlKind::Text: {
         auto *field = new FilteredLineEdit(parent);
-        if (spec.maxLength > 0)
-            field->setMaxLength(spec.maxLength);
+        // Without a limit of its own a field takes any length, not Qt's 32767.
+        field->setMaxLength(spec.maxLength > 0 ? spec.maxLength : std::numeric_limits<int>::max());
         return field;
     }
     case ControlKind::Check:

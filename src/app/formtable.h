@@ -39,7 +39,7 @@ struct ControlSpec
     Twips place;
     bool bold = false;
     qreal pointSize = 0; // 0: the window's own size
-    int maxLength = 0;   // text fields only; 0: no limit
+    int maxLength = 0;   // text fields only; 0: no limit at all
 };
 
 QWidget *createControl(QWidget *parent, const ControlSpec &spec);

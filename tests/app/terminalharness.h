@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/terminal.h"
+#include "appdirectory.h"
+#include "pseudoterminal.h"
+#include "recordingmessages.h"
+#include "terminal/logview.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+#include <memory>
+
+namespace zentrel::test {
+
+inline QByteArray iniWith(const QByteArray &port, const QByteArray &view = "Standard",
+                          const QList<QByteArray> &strings = {})
+{
+    QByteArray content = "Port: " + port + "\r\nView: " + view + "\r\n";
+    for (int k = 0; k < 5; ++k)
+        content += "String " + QByteArray::number(k + 1) + ": " + strings.value(k) + "\r\n";
+    return content;
+}
+
+// A main window on a private program directory with one pseudo-terminal
+// pinned as port 1 and selected by the settings file, as after a start.
+struct TerminalHarness
+{
+    explicit TerminalHarness(const QByteArray &ini = iniWith("1"))
+    {
+        dir.pin(1, device);
+        if (!ini.isNull())
+            dir.writeIni(ini);
+        window = std::make_unique<Terminal>(messages);
+    }
+
+    template <typename T> T *find(const char *name) const
+    {
+        return window->findChild<T *>(QLatin1StringView(name));
+    }
+
+    void click(const char *button) { QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton); }
+
+    void clickTab(int index)
+    {
+        auto *tabs = find<QTabBar>("DeviceTab");
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+    }
+
+    void pick(const char *list, const QString &item)
+    {
+        auto *combo = find<QComboBox>(list);
+        const int index = combo->findText(item);
+        combo->setCurrentIndex(index);
+        Q_EMIT combo->activated(index);
+    }
+
+    void sendCustom(const QString &text)
+    {
+        find<QLineEdit>("CustomTxt")->setText(text);
+        click("SendCusCmd");
+    }
+
+    QByteArray logText() const { return window->log()->text(); }
+
+    AppDirectory dir;
+    PseudoTerminal device;
+    RecordingMessages messages;
+    std::unique_ptr<Terminal> window;
+};
+
+} // namespace zentrel::test

@@ -1,0 +1,423 @@
+#include "serial/com.h"
+#include "terminalharness.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFrame>
+#include <QSerialPort>
+
+using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+const char *const kFrames[] = {"Pelvox2Frame", "PelvoxHDFrame", "WendloFrame", "MP3Frame",
+                               "EightBitFrm"};
+
+} // namespace
+
+class TestTerminal : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void customLine_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("quoted text and escape") << "\"PL\" h0d" << QByteArray("PL\r") << "";
+        QTest::newRow("zero byte alone is sent") << "h00" << QByteArray(1, '\0') << "";
+        QTest::newRow("empty field sends nothing") << "" << QByteArray() << "";
+        QTest::newRow("stray characters send nothing") << "H0D xyz" << QByteArray() << "";
+        QTest::newRow("unclosed quote") << "\"PL\" \"" << QByteArray() << "Invalid string format!";
+        QTest::newRow("h at the end") << "\"PL\" h" << QByteArray() << "Invalid hex value!";
+        QTest::newRow("h with one digit") << "h0" << QByteArray() << "Invalid hex value!";
+        QTest::newRow("h with non-hex digits") << "hxy" << QByteArray() << "Invalid hex value!";
+        QTest::newRow("beyond latin-1 in quotes") << QString::fromUtf8("\"\xe2\x82\xac\"")
+                                                  << QByteArray() << "Invalid character in string!";
+    }
+
+    void customLine()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, wire);
+        QFETCH(QString, message);
+        TerminalHarness t;
+        t.sendCustom(typed);
+        QCOMPARE(t.messages.last(), message);
+        if (wire.isEmpty()) {
+            QCOMPARE(t.device.readFor(100), QByteArray());
+            QCOMPARE(t.logText(), QByteArray());
+        } else {
+            QCOMPARE(t.device.read(wire.size()), wire);
+            QCOMPARE(t.window->LastCommand(), wire);
+        }
+    }
+
+    void customLineLongText()
+    {
+        TerminalHarness t;
+        const QString text = QStringLiteral("\"%1\"").arg(QString(100'000, u'A'));
+        t.sendCustom(text);
+        QCOMPARE(t.device.read(100'000, 5000), QByteArray(100'000, 'A'));
+        QVERIFY(t.messages.shown.isEmpty());
+    }
+
+    void logViews_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QByteArray>("log");
+        QTest::newRow("standard") << "Standard"
+                                  << QByteArray("Command Sent:  PL|\r\nReceiving: R|");
+        QTest::newRow("mixed") << "Mixed"
+                               << QByteArray("Command Sent:  PL<0D>\r\nReceiving: R<0D>");
+        QTest::newRow("hex") << "Hex"
+                             << QByteArray("Command Sent:  <50><4C><0D>\r\nReceiving: <52><0D>");
+    }
+
+    void logViews()
+    {
+        QFETCH(QString, view);
+        QFETCH(QByteArray, log);
+        TerminalHarness t;
+        t.pick("ViewCmb", view);
+        t.sendCustom("\"PL\" h0d");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        t.device.write("R");
+        QTRY_VERIFY(t.logText().endsWith("R") || t.logText().endsWith("<52>"));
+        t.device.write("\r");
+        QTRY_COMPARE(t.logText(), log);
+    }
+
+    void receivedTextLookingSentStaysReceived()
+    {
+        TerminalHarness t;
+        t.pick("ViewCmb", "Hex");
+        t.device.write("Command Sent:  X");
+        QTRY_COMPARE(t.logText(), QByteArray("Receiving: <43><6F><6D><6D><61><6E><64><20><53><65>"
+                                             "<6E><74><3A><20><20><58>"));
+    }
+
+    void addressing_data()
+    {
+        QTest::addColumn<int>("tab"); // -1: no tab clicked since start
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("pelvox2 tab, ticked, id 12")
+            << 0 << true << "12" << QByteArray("12@PL\r") << QByteArray("12@PL\r") << "";
+        QTest::newRow("wildcard id")
+            << 0 << true << "*" << QByteArray("*@PL\r") << QByteArray("*@PL\r") << "";
+        QTest::newRow("first send after start goes out bare")
+            << -1 << true << "5" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
+        QTest::newRow("not ticked ignores even an empty id")
+            << 0 << false << "" << QByteArray("PL\r") << QByteArray("PL\r") << "";
+        QTest::newRow("other tab never addresses")
+            << 1 << true << "5" << QByteArray("PL\r") << QByteArray("PL\r") << "";
+        QTest::newRow("ticked with empty id refuses")
+            << 0 << true << "" << QByteArray() << QByteArray() << "Select unit ID!";
+    }
+
+    void addressing()
+    {
+        QFETCH(int, tab);
+        QFETCH(bool, ticked);
+        QFETCH(QString, id);
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, second);
+        QFETCH(QString, message);
+        TerminalHarness t;
+        if (tab >= 0)
+            t.clickTab(tab);
+        t.find<QCheckBox>("IDChk")->setChecked(ticked);
+        QTest::keyClicks(t.find<QLineEdit>("IDTxt"), id);
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(first.size(), 500), first);
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(second.size(), 500), second);
+        QCOMPARE(t.messages.last(), message);
+        if (!first.isEmpty())
+            QCOMPARE(t.window->LastCommand(), second);
+    }
+
+    void customLineAndNextCommandAddressing()
+    {
+        TerminalHarness t;
+        t.clickTab(0);
+        t.find<QCheckBox>("IDChk")->setChecked(true);
+        QTest::keyClicks(t.find<QLineEdit>("IDTxt"), "5");
+        t.sendCustom("\"PL\" h0d");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(5), QByteArray("5@PL\r"));
+        QCOMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nCommand Sent:  5@PL|"));
+    }
+
+    void noPortRefusesEverySend()
+    {
+        TerminalHarness t(QByteArray{});
+        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QString());
+        t.find<QCheckBox>("IDChk")->setChecked(true);
+        t.window->SendCommand("PL\r");
+        t.sendCustom("h41");
+        QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
+        QCOMPARE(t.device.readFor(100), QByteArray());
+        QCOMPARE(t.logText(), QByteArray());
+    }
+
+    void tabsSwitchFramesAndIdControls()
+    {
+        TerminalHarness t;
+        auto *idText = t.find<QLineEdit>("IDTxt");
+        auto *idCheck = t.find<QCheckBox>("IDChk");
+        QTest::keyClicks(idText, "7");
+        idCheck->setChecked(true);
+        for (int tab : {4, 1, 2, 3, 0}) {
+            t.clickTab(tab);
+            for (int frame = 0; frame < 5; ++frame)
+                QCOMPARE(t.find<QFrame>(kFrames[frame])->isVisibleTo(t.window.get()), frame == tab);
+            QCOMPARE(idText->isEnabled(), tab == 0);
+            QCOMPARE(idCheck->isEnabled(), tab == 0);
+            QCOMPARE(t.window->IDAllowed(), tab == 0);
+        }
+        QCOMPARE(idText->text(), QStringLiteral("7"));
+        QVERIFY(idCheck->isChecked());
+    }
+
+    void idField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("only digits and star by key") << "a1 -.*"
+                                                     << ""
+                                                     << "1*" << QStringList{};
+        QTest::newRow("127 stays") << "127"
+                                   << ""
+                                   << "127" << QStringList{};
+        QTest::newRow("128 refused at the third digit") << "128"
+                                                        << ""
+                                                        << "" << QStringList{"Invalid Unit ID!"};
+        QTest::newRow("leading zeros") << "007"
+                                       << ""
+                                       << "007" << QStringList{};
+        QTest::newRow("paste filtered") << ""
+                                        << "x4y2z"
+                                        << "42" << QStringList{};
+        QTest::newRow("paste cut to three and checked") << ""
+                                                        << "9a9b9c9"
+                                                        << "" << QStringList{"Invalid Unit ID!"};
+    }
+
+    void idField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, pasted);
+        QFETCH(QString, kept);
+        QFETCH(QStringList, messages);
+        TerminalHarness t;
+        auto *field = t.find<QLineEdit>("IDTxt");
+        QTest::keyClicks(field, typed);
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Escape);
+        if (!pasted.isEmpty()) {
+            QApplication::clipboard()->setText(pasted);
+            QTest::keySequence(field, QKeySequence::Paste);
+        }
+        QCOMPARE(field->text(), kept);
+        QCOMPARE(t.messages.texts(), messages);
+    }
+
+    void loadSettings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QString>("string3");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("port, view and strings restored")
+            << iniWith("3", "Hex", {"a", "b", "\"PL\" h0d"}) << "3"
+            << "Hex"
+            << "\"PL\" h0d" << QStringList{};
+        QTest::newRow("LF-only file") << iniWith("3", "Mixed").replace("\r\n", "\n") << "3"
+                                      << "Mixed"
+                                      << "" << QStringList{};
+        QTest::newRow("unknown port selects the last") << iniWith("7") << "12"
+                                                       << "Standard"
+                                                       << "" << QStringList{};
+        QTest::newRow("two-digit port matched whole") << iniWith("12") << "12"
+                                                      << "Standard"
+                                                      << "" << QStringList{};
+        QTest::newRow("empty port value ignored silently") << iniWith("") << ""
+                                                           << "Standard"
+                                                           << "" << QStringList{};
+        QTest::newRow("port starting with a letter ignored silently") << iniWith("x3") << ""
+                                                                      << "Standard"
+                                                                      << "" << QStringList{};
+        QTest::newRow("lower-case port line is corrupt, the rest applies")
+            << QByteArray(iniWith("3", "Hex")).replace("Port:", "port:") << ""
+            << "Hex"
+            << "" << QStringList{"Corrupt \"Port:\"line in ini file!"};
+        QTest::newRow("bad view line selects standard")
+            << QByteArray(iniWith("3", "Hex")).replace("View: ", "Vue: ") << "3"
+            << "Standard"
+            << "" << QStringList{"Corrupt \"View:\"line in ini file!"};
+        QTest::newRow("unknown view value selects standard")
+            << iniWith("3", "Fancy") << "3"
+            << "Standard"
+            << "" << QStringList{"Corrupt \"View:\"line in ini file!"};
+        QTest::newRow("string without blank after the colon")
+            << QByteArray(iniWith("3", "Hex", {"", "", "x"})).replace("String 3: ", "String 3:y")
+            << "3"
+            << "Hex"
+            << "" << QStringList{"Corrupt \"String 3:\"line in ini file!"};
+        QTest::newRow("short file keeps what was read")
+            << QByteArray("Port: 4\r\nView: Mixed") << "4"
+            << "Mixed"
+            << "" << QStringList{};
+        QTest::newRow("empty file") << QByteArray("") << ""
+                                    << "Standard"
+                                    << "" << QStringList{};
+        QTest::newRow("binary garbage") << QByteArray("\x00\x01\xff\n\x80\x81\n\n", 8) << ""
+                                        << "Standard"
+                                        << ""
+                                        << QStringList{"Corrupt \"Port:\"line in ini file!",
+                                                       "Corrupt \"View:\"line in ini file!",
+                                                       "Corrupt \"String 1:\"line in ini file!"};
+    }
+
+    void loadSettings()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, port);
+        QFETCH(QString, view);
+        QFETCH(QString, string3);
+        QFETCH(QStringList, messages);
+        AppDirectory dir;
+        PseudoTerminal one, three, four, twelve;
+        dir.pin(1, one);
+        dir.pin(3, three);
+        dir.pin(4, four);
+        dir.pin(12, twelve);
+        dir.writeIni(ini);
+        RecordingMessages recorded;
+        Terminal window(recorded);
+        QCOMPARE(window.findChild<QComboBox *>("PortCmb")->currentText(), port);
+        QCOMPARE(window.findChild<QComboBox *>("ViewCmb")->currentText(), view);
+        QCOMPARE(window.QuickStrings()[2], string3);
+        QCOMPARE(recorded.texts(), messages);
+        QCOMPARE(window.VekComm().isOpen(), !port.isEmpty());
+        if (!port.isEmpty())
+            QCOMPARE(window.VekComm().portNumber(), port.toInt());
+    }
+
+    void loadSettingsOpensOnlyTheSavedPort()
+    {
+        AppDirectory dir;
+        PseudoTerminal one, three;
+        dir.pin(1, one);
+        dir.pin(3, three);
+        dir.writeIni(iniWith("3"));
+        QSerialPort watcher(one.slavePath());
+        RecordingMessages recorded;
+        Terminal window(recorded);
+        // Port 1, listed before the saved one, is free: nobody opened it.
+        QVERIFY(watcher.open(QIODevice::ReadWrite));
+        QVERIFY(!com::ProbePort(3));
+    }
+
+    void exitWritesSevenLinesAndReleasesPort()
+    {
+        TerminalHarness t(iniWith("1", "Mixed", {"a", "", "\"PL\" h0d", "", "  x"}));
+        QVERIFY(!com::ProbePort(1));
+        t.pick("ViewCmb", "Hex");
+        t.click("ExitCmd");
+        QVERIFY(!t.window->isVisible());
+        QCOMPARE(t.dir.readIni(),
+                 QByteArray("Port: 1\r\nView: Hex\r\nString 1: a\r\nString 2: \r\n"
+                            "String 3: \"PL\" h0d\r\nString 4: \r\nString 5:   x\r\n"));
+        QVERIFY(com::ProbePort(1));
+    }
+
+    void firstRunWritesBarePrefixes()
+    {
+        TerminalHarness t(QByteArray{});
+        t.window->close();
+        QCOMPARE(t.dir.readIni(),
+                 QByteArray("Port: \r\nView: Standard\r\nString 1: \r\nString 2: \r\n"
+                            "String 3: \r\nString 4: \r\nString 5: \r\n"));
+        QVERIFY(t.messages.shown.isEmpty());
+    }
+
+    void portHeldElsewhereFallsBack()
+    {
+        TerminalHarness t;
+        PseudoTerminal four;
+        t.dir.pin(4, four);
+        // Listed at load, taken by another program before it is chosen.
+        t.window = nullptr;
+        t.window = std::make_unique<Terminal>(t.messages);
+        QSerialPort other(four.slavePath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        t.pick("PortCmb", "4");
+        QCOMPARE(t.messages.shown.size(), 1);
+        QCOMPARE(t.messages.shown[0].text,
+                 QStringLiteral("COMM port may be in use by another program!"));
+        QCOMPARE(t.messages.shown[0].title, QStringLiteral("Error opening COM4!"));
+        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QStringLiteral("1"));
+        QVERIFY(t.window->VekComm().isOpen());
+        QCOMPARE(t.window->VekComm().portNumber(), 1);
+    }
+
+    void choosingTheOpenPortReopensIt()
+    {
+        TerminalHarness t;
+        t.pick("PortCmb", "1");
+        QVERIFY(t.messages.shown.isEmpty());
+        QVERIFY(t.window->VekComm().isOpen());
+        t.window->SendCommand("A");
+        QCOMPARE(t.device.read(1), QByteArray("A"));
+    }
+
+    void portHeldAtStartIsNotListed()
+    {
+        AppDirectory dir;
+        PseudoTerminal one, two;
+        dir.pin(1, one);
+        dir.pin(2, two);
+        dir.writeIni(iniWith("2"));
+        QSerialPort other(two.slavePath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        RecordingMessages recorded;
+        Terminal window(recorded);
+        auto *ports = window.findChild<QComboBox *>("PortCmb");
+        QCOMPARE(ports->count(), 1);
+        QCOMPARE(ports->currentText(), QStringLiteral("1"));
+    }
+
+    void unplugKeepsLogAndReportsNextSend()
+    {
+        TerminalHarness t;
+        t.sendCustom("\"PL\" h0d");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        t.device.write("R\r");
+        QTRY_COMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
+        t.device.unplug();
+        t.dir.unpin(1);
+        QTRY_VERIFY_WITH_TIMEOUT(!t.window->VekComm().isOpen(), 3000);
+        QVERIFY(t.messages.shown.isEmpty());
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.messages.texts(), QStringList{"Error on COM1, port may be in use already!"});
+        QCOMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
+    }
+};
+
+QTEST_MAIN(TestTerminal)
+#include "tst_terminal.moc"
