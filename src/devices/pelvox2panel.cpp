@@ -1,7 +1,182 @@
 #include "devices/pelvox2panel.h"
 
+#include "app/filteredlineedit.h"
+#include "devices/asciicommand.h"
+#include "devices/pelvox2commands.h"
+#include "devices/validation.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QPushButton>
+
 namespace zentrel {
 
-Pelvox2Panel::Pelvox2Panel(CommandPort &port, QWidget *parent) : DevicePanel("Pelvox2Frame", port, parent) {}
+namespace {
+
+using K = ControlKind;
+constexpr qreal kButtonPoints = 8.25;
+constexpr qreal kLabelPoints = 9.75;
+
+// clang-format off
+constexpr ControlSpec kControls[] = {
+    {K::Button, "Pelvox2SearchCmd", "Search", "", {120, 120, 855, 315}, true, kButtonPoints},
+    {K::Text, "Pelvox2FileTxt", "", "Enter file number to select here.", {970, 120, 855, 315},
+     false, 0, validation::kFileNumberLength},
+    {K::Button, "Pelvox2StopCmd", "Stop", "", {2040, 120, 615, 315}, true, kButtonPoints},
+    {K::Button, "Pelvox2MuteCmd", "Mute", "", {2880, 120, 615, 315}, true, kButtonPoints},
+    {K::List, "Pelvox2MuteCmb", "Video|Audio", "", {3480, 120, 865, 315}},
+    {K::List, "Pelvox2SampleRateCmb", "Auto|32KHz|44.1KHz|48KHz|AC-3|Next File", "",
+     {4670, 120, 1215, 315}},
+    {K::Button, "Pelvox2SampleRateCmd", "Sample Rate", "", {5880, 120, 1335, 315}, true,
+     kButtonPoints},
+    {K::Button, "Pelvox2PlayCmd", "Play", "", {120, 520, 855, 315}, true, kButtonPoints},
+    {K::Button, "Pelvox2StillCmd", "Still", "", {2040, 520, 615, 315}, true, kButtonPoints},
+    {K::Button, "Pelvox2UnmuteCmd", "Unmute", "", {2880, 520, 855, 315}, true, kButtonPoints},
+    {K::List, "Pelvox2UnmuteCmb", "Video|Audio", "", {3720, 520, 865, 315}},
+    {K::Button, "Pelvox2LPlayCmd", "Loop Play", "", {120, 920, 1095, 315}, true, kButtonPoints},
+    {K::Button, "Pelvox2PauseCmd", "Pause", "", {1800, 920, 855, 315}, true, kButtonPoints},
+    {K::Button, "Pelvox2RequestCmd", "Request", "", {2880, 920, 975, 315}, true, kButtonPoints},
+    {K::List, "Pelvox2ReqCmb",
+     "Unit ID|IP Address|Gateway Address|Subnet Mask|File List|Firmware Version|Current File|"
+     "Current Mode", "", {3840, 920, 1815, 315}},
+    {K::Button, "Pelvox2DHCPCmd", "DHCP", "", {120, 1320, 735, 315}, true, kButtonPoints},
+    {K::Button, "Pelvox2RebootCmd", "Soft Reboot", "", {1440, 1320, 1215, 315}, true,
+     kButtonPoints},
+    {K::Button, "Pelvox2SetCmd", "Set", "", {2880, 1320, 495, 315}, true, kButtonPoints},
+    {K::List, "Pelvox2SetCmb", "Unit ID|IP Address|Gateway Address|Subnet Mask", "",
+     {3360, 1320, 1815, 315}},
+    {K::Label, "Label5", "TO", "", {5300, 1360, 375, 375}, true, kLabelPoints},
+    {K::Text, "Pelvox2SetTxt", "", "Enter new parameter here.", {5760, 1320, 1455, 315}, false, 0,
+     validation::kAddressLength},
+};
+// clang-format on
+
+} // namespace
+
+Pelvox2Panel::Pelvox2Panel(CommandPort &port, QWidget *parent)
+    : DevicePanel("Pelvox2Frame", port, parent)
+{
+    createControls(this, kControls);
+    Pelvox2FileTxt = control<FilteredLineEdit>(this, "Pelvox2FileTxt");
+    Pelvox2SetTxt = control<FilteredLineEdit>(this, "Pelvox2SetTxt");
+    Pelvox2MuteCmb = control<QComboBox>(this, "Pelvox2MuteCmb");
+    Pelvox2UnmuteCmb = control<QComboBox>(this, "Pelvox2UnmuteCmb");
+    Pelvox2SampleRateCmb = control<QComboBox>(this, "Pelvox2SampleRateCmb");
+    Pelvox2ReqCmb = control<QComboBox>(this, "Pelvox2ReqCmb");
+    Pelvox2SetCmb = control<QComboBox>(this, "Pelvox2SetCmb");
+
+    Pelvox2FileTxt->setKeyFilter(validation::numberKey);
+    // The dot depends on the parameter shown at the moment of typing.
+    Pelvox2SetTxt->setKeyFilter([this](char16_t code) {
+        return validation::parameterKey(code, Pelvox2SetCmb->currentText());
+    });
+    Pelvox2SetCmb->installEventFilter(this);
+    connectHandlers();
+}
+
+void Pelvox2Panel::connectHandlers()
+{
+    using Handler = void (Pelvox2Panel::*)();
+    const std::pair<const char *, Handler> handlers[] = {
+        {"Pelvox2PlayCmd", &Pelvox2Panel::Pelvox2PlayCmd_Click},
+        {"Pelvox2PauseCmd", &Pelvox2Panel::Pelvox2PauseCmd_Click},
+        {"Pelvox2StillCmd", &Pelvox2Panel::Pelvox2StillCmd_Click},
+        {"Pelvox2StopCmd", &Pelvox2Panel::Pelvox2StopCmd_Click},
+        {"Pelvox2LPlayCmd", &Pelvox2Panel::Pelvox2LPlayCmd_Click},
+        {"Pelvox2SearchCmd", &Pelvox2Panel::Pelvox2SearchCmd_Click},
+        {"Pelvox2MuteCmd", &Pelvox2Panel::Pelvox2MuteCmd_Click},
+        {"Pelvox2UnmuteCmd", &Pelvox2Panel::Pelvox2UnmuteCmd_Click},
+        {"Pelvox2SampleRateCmd", &Pelvox2Panel::Pelvox2SampleRateCmd_Click},
+        {"Pelvox2RequestCmd", &Pelvox2Panel::Pelvox2RequestCmd_Click},
+        {"Pelvox2SetCmd", &Pelvox2Panel::Pelvox2SetCmd_Click},
+        {"Pelvox2DHCPCmd", &Pelvox2Panel::Pelvox2DHCPCmd_Click},
+        {"Pelvox2RebootCmd", &Pelvox2Panel::Pelvox2RebootCmd_Click},
+    };
+    for (const auto &[name, handler] : handlers)
+        connect(control<QPushButton>(this, name), &QPushButton::clicked, this, handler);
+}
+
+bool Pelvox2Panel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Only a move to another control counts: opening the list's own popup or
+    // switching to another window leaves the focus where it is.
+    if (watched == Pelvox2SetCmb && event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            Pelvox2SetCmb_Validate();
+    }
+    return DevicePanel::eventFilter(watched, event);
+}
+
+void Pelvox2Panel::Pelvox2SetCmb_Validate()
+{
+    Pelvox2SetTxt->setMaxLength(validation::parameterMaxLength(Pelvox2SetCmb->currentText()));
+    Pelvox2SetTxt->clear();
+}
+
+void Pelvox2Panel::Pelvox2PlayCmd_Click()
+{
+    deliver(ascii::play());
+}
+
+void Pelvox2Panel::Pelvox2PauseCmd_Click()
+{
+    deliver(ascii::pause());
+}
+
+void Pelvox2Panel::Pelvox2StillCmd_Click()
+{
+    deliver(ascii::still());
+}
+
+void Pelvox2Panel::Pelvox2StopCmd_Click()
+{
+    deliver(ascii::stop());
+}
+
+void Pelvox2Panel::Pelvox2LPlayCmd_Click()
+{
+    deliver(ascii::loopPlay());
+}
+
+void Pelvox2Panel::Pelvox2SearchCmd_Click()
+{
+    deliver(ascii::search(Pelvox2FileTxt->text()));
+}
+
+void Pelvox2Panel::Pelvox2MuteCmd_Click()
+{
+    deliver(ascii::mute(Pelvox2MuteCmb->currentText()));
+}
+
+void Pelvox2Panel::Pelvox2UnmuteCmd_Click()
+{
+    deliver(ascii::unmute(Pelvox2UnmuteCmb->currentText()));
+}
+
+void Pelvox2Panel::Pelvox2SampleRateCmd_Click()
+{
+    deliver(pelvox2::sampleRate(Pelvox2SampleRateCmb->currentText()));
+}
+
+void Pelvox2Panel::Pelvox2RequestCmd_Click()
+{
+    deliver(pelvox2::request(Pelvox2ReqCmb->currentText()));
+}
+
+void Pelvox2Panel::Pelvox2SetCmd_Click()
+{
+    deliver(pelvox2::set(Pelvox2SetCmb->currentText(), Pelvox2SetTxt->text()));
+}
+
+void Pelvox2Panel::Pelvox2DHCPCmd_Click()
+{
+    deliver(pelvox2::dhcp());
+}
+
+void Pelvox2Panel::Pelvox2RebootCmd_Click()
+{
+    deliver(ascii::softReboot());
+}
 
 } // namespace zentrel

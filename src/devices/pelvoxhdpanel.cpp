@@ -1,7 +1,166 @@
 #include "devices/pelvoxhdpanel.h"
 
+#include "app/filteredlineedit.h"
+#include "devices/asciicommand.h"
+#include "devices/pelvoxhdcommands.h"
+#include "devices/validation.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
 namespace zentrel {
 
-PelvoxHDPanel::PelvoxHDPanel(CommandPort &port, QWidget *parent) : DevicePanel("PelvoxHDFrame", port, parent) {}
+namespace {
+
+using K = ControlKind;
+constexpr qreal kButtonPoints = 8.25;
+
+// clang-format off
+constexpr ControlSpec kControls[] = {
+    {K::Button, "PelvoxHDSearchCmd", "Search", "", {120, 120, 855, 315}, true, kButtonPoints},
+    {K::Text, "PelvoxHDFileTxt", "", "", {970, 120, 855, 315}, false, 0,
+     validation::kFileNumberLength},
+    {K::Button, "PelvoxHDPlayCmd", "Play", "", {2040, 120, 855, 315}, true, kButtonPoints},
+    {K::Button, "PelvoxHDDebugCmd", "Debug Mode", "", {3120, 120, 1335, 315}, true,
+     kButtonPoints},
+    {K::List, "PelvoxHDDebugCmb", "On|Off", "", {4440, 120, 615, 315}},
+    {K::Button, "PelvoxHDVersionCmd", "OS Version", "", {6000, 120, 1215, 315}, true,
+     kButtonPoints},
+    {K::Button, "PelvoxHDStopCmd", "Stop", "", {120, 520, 855, 315}, true, kButtonPoints},
+    {K::Button, "PelvoxHDLPlayCmd", "Loop Play", "", {1800, 520, 1095, 315}, true,
+     kButtonPoints},
+    {K::Button, "PelvoxHDSetIPCmd", "Set IP", "", {3120, 520, 855, 315}, true, kButtonPoints},
+    {K::Text, "PelvoxHDSetIPTxt", "", "", {3960, 520, 1575, 315}, false, 0,
+     validation::kAddressLength},
+    {K::Button, "PelvoxHDIPReqCmd", "IP Request", "", {6000, 520, 1215, 315}, true,
+     kButtonPoints},
+    {K::Button, "PelvoxHDPauseCmd", "Pause", "", {120, 920, 855, 315}, true, kButtonPoints},
+    {K::List, "PelvoxHDMuteCmb", "Video|Audio", "", {1420, 920, 865, 315}},
+    {K::Button, "PelvoxHDMuteCmd", "Mute", "", {2280, 920, 615, 315}, true, kButtonPoints},
+    {K::Button, "CSpaceCmd", "Colorspace", "", {3120, 920, 1215, 315}, true, kButtonPoints},
+    {K::List, "CSpaceCmb", "RGB-HV|YPbPr", "", {4320, 920, 1215, 315}},
+    {K::Button, "PelvoxHDStillCmd", "Still", "", {120, 1320, 855, 315}, true, kButtonPoints},
+    {K::List, "PelvoxHDUnmuteCmb", "Video|Audio", "", {1200, 1320, 865, 315}},
+    {K::Button, "PelvoxHDUnmuteCmd", "Unmute", "", {2040, 1320, 855, 315}, true,
+     kButtonPoints},
+    {K::Button, "VFormatCmd", "Video Format", "", {3120, 1320, 1335, 315}, true, kButtonPoints},
+    {K::List, "VFormatCmb",
+     "1080i|1080i25-16:9|1080i29-16:9|1080i30-16:9|720p|720p50-16:9|720p59-16:9|720p60-16:9|"
+     "720p50-4:3|720p59-4:3|720p60-4:3|480p|480p59-4:3|NTSC|480i29-4:3|PAL|576i25-4:3", "",
+     {4440, 1320, 1455, 315}},
+};
+// clang-format on
+
+} // namespace
+
+PelvoxHDPanel::PelvoxHDPanel(CommandPort &port, QWidget *parent)
+    : DevicePanel("PelvoxHDFrame", port, parent)
+{
+    createControls(this, kControls);
+    PelvoxHDFileTxt = control<FilteredLineEdit>(this, "PelvoxHDFileTxt");
+    PelvoxHDSetIPTxt = control<FilteredLineEdit>(this, "PelvoxHDSetIPTxt");
+    PelvoxHDDebugCmb = control<QComboBox>(this, "PelvoxHDDebugCmb");
+    PelvoxHDMuteCmb = control<QComboBox>(this, "PelvoxHDMuteCmb");
+    PelvoxHDUnmuteCmb = control<QComboBox>(this, "PelvoxHDUnmuteCmb");
+    CSpaceCmb = control<QComboBox>(this, "CSpaceCmb");
+    VFormatCmb = control<QComboBox>(this, "VFormatCmb");
+
+    PelvoxHDFileTxt->setKeyFilter(validation::numberKey);
+    PelvoxHDSetIPTxt->setKeyFilter(validation::addressKey);
+    connectHandlers();
+}
+
+void PelvoxHDPanel::connectHandlers()
+{
+    using Handler = void (PelvoxHDPanel::*)();
+    const std::pair<const char *, Handler> handlers[] = {
+        {"PelvoxHDPlayCmd", &PelvoxHDPanel::PelvoxHDPlayCmd_Click},
+        {"PelvoxHDPauseCmd", &PelvoxHDPanel::PelvoxHDPauseCmd_Click},
+        {"PelvoxHDStillCmd", &PelvoxHDPanel::PelvoxHDStillCmd_Click},
+        {"PelvoxHDStopCmd", &PelvoxHDPanel::PelvoxHDStopCmd_Click},
+        {"PelvoxHDLPlayCmd", &PelvoxHDPanel::PelvoxHDLPlayCmd_Click},
+        {"PelvoxHDSearchCmd", &PelvoxHDPanel::PelvoxHDSearchCmd_Click},
+        {"PelvoxHDMuteCmd", &PelvoxHDPanel::PelvoxHDMuteCmd_Click},
+        {"PelvoxHDUnmuteCmd", &PelvoxHDPanel::PelvoxHDUnmuteCmd_Click},
+        {"PelvoxHDDebugCmd", &PelvoxHDPanel::PelvoxHDDebugCmd_Click},
+        {"CSpaceCmd", &PelvoxHDPanel::CSpaceCmd_Click},
+        {"VFormatCmd", &PelvoxHDPanel::VFormatCmd_Click},
+        {"PelvoxHDSetIPCmd", &PelvoxHDPanel::PelvoxHDSetIPCmd_Click},
+        {"PelvoxHDIPReqCmd", &PelvoxHDPanel::PelvoxHDIPReqCmd_Click},
+        {"PelvoxHDVersionCmd", &PelvoxHDPanel::PelvoxHDVersionCmd_Click},
+    };
+    for (const auto &[name, handler] : handlers)
+        connect(control<QPushButton>(this, name), &QPushButton::clicked, this, handler);
+}
+
+void PelvoxHDPanel::PelvoxHDPlayCmd_Click()
+{
+    deliver(ascii::play());
+}
+
+void PelvoxHDPanel::PelvoxHDPauseCmd_Click()
+{
+    deliver(ascii::pause());
+}
+
+void PelvoxHDPanel::PelvoxHDStillCmd_Click()
+{
+    deliver(ascii::still());
+}
+
+void PelvoxHDPanel::PelvoxHDStopCmd_Click()
+{
+    deliver(ascii::stop());
+}
+
+void PelvoxHDPanel::PelvoxHDLPlayCmd_Click()
+{
+    deliver(ascii::loopPlay());
+}
+
+void PelvoxHDPanel::PelvoxHDSearchCmd_Click()
+{
+    deliver(ascii::search(PelvoxHDFileTxt->text()));
+}
+
+void PelvoxHDPanel::PelvoxHDMuteCmd_Click()
+{
+    deliver(ascii::mute(PelvoxHDMuteCmb->currentText()));
+}
+
+void PelvoxHDPanel::PelvoxHDUnmuteCmd_Click()
+{
+    deliver(ascii::unmute(PelvoxHDUnmuteCmb->currentText()));
+}
+
+void PelvoxHDPanel::PelvoxHDDebugCmd_Click()
+{
+    deliver(pelvoxhd::debugMode(PelvoxHDDebugCmb->currentText()));
+}
+
+void PelvoxHDPanel::CSpaceCmd_Click()
+{
+    deliver(pelvoxhd::colorspace(CSpaceCmb->currentText()));
+}
+
+void PelvoxHDPanel::VFormatCmd_Click()
+{
+    deliver(pelvoxhd::videoFormat(VFormatCmb->currentText()));
+}
+
+void PelvoxHDPanel::PelvoxHDSetIPCmd_Click()
+{
+    deliver(pelvoxhd::setIP(PelvoxHDSetIPTxt->text()));
+}
+
+void PelvoxHDPanel::PelvoxHDIPReqCmd_Click()
+{
+    deliver(pelvoxhd::ipRequest());
+}
+
+void PelvoxHDPanel::PelvoxHDVersionCmd_Click()
+{
+    deliver(ascii::versionRequest());
+}
 
 } // namespace zentrel
