@@ -3,9 +3,18 @@
 #include "devices/devicepanel.h"
 
 class QComboBox;
+class QLabel;
+class QLineEdit;
 
 namespace zentrel {
 
+namespace showctl {
+struct DataField;
+}
+
+// The 8-Bit panel: composes one show controller command at a time. Choosing
+// a command reshapes the two data positions; Send encodes the fields into a
+// binary packet.
 class ShowCtlPanel : public DevicePanel
 {
     Q_OBJECT
@@ -13,7 +22,21 @@ class ShowCtlPanel : public DevicePanel
 public:
     ShowCtlPanel(CommandPort &port, QWidget *parent);
 
+    // The main window fills it with the target addresses when it loads.
     QComboBox *TargetAdrCmb = nullptr;
+
+private:
+    void SCCmdCmb_Click();
+    void SCSetCmd_Click();
+
+    QComboBox *ResponseCmb = nullptr;
+    QComboBox *SCCmdCmb = nullptr;
+    QLabel *SCData1Lbl = nullptr;
+    QComboBox *SCData1Cmb = nullptr;
+    QLineEdit *SCData1Txt = nullptr;
+    QLabel *SCData2Lbl = nullptr;
+    QComboBox *SCData2Cmb = nullptr;
+    QLineEdit *SCData2Txt = nullptr;
 };
 
 } // namespace zentrel
