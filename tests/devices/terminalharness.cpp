@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QDeadlineTimer>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -122,51 +121,6 @@ QByteArray TerminalHarness::received()
     return got.chopped(kMarker.size());
 }
 
-void addControlRows(std::span<const ExpectedControl> controls)
-{
-    QTest::addColumn<ExpectedControl>("expected");
-    for (const auto &control : controls)
-        QTest::newRow(control.name) << control;
-}
-
-void checkControl(const TerminalHarness &harness)
-{
-    QFETCH(ExpectedControl, expected);
-    QWidget *widget = harness.find(QString::fromLatin1(expected.name));
-    QVERIFY(widget);
-    const QString kind = QString::fromLatin1(expected.kind);
-    const QString caption = QString::fromLatin1(expected.caption);
-    if (kind == u"button") {
-        auto *button = qobject_cast<QPushButton *>(widget);
-        QVERIFY(button);
-        QCOMPARE(button->text(), caption);
-    } else if (kind == u"label") {
-        auto *label = qobject_cast<QLabel *>(widget);
-        QVERIFY(label);
-        QCOMPARE(label->text(), caption);
-    } else if (kind == u"list") {
-        auto *list = qobject_cast<QComboBox *>(widget);
-        QVERIFY(list);
-        QVERIFY(!list->isEditable());
-        QStringList items;
-        for (int i = 0; i < list->count(); ++i)
-            items.append(list->itemText(i));
-        QCOMPARE(items.join(u'|'), caption);
-        QCOMPARE(list->currentText(), QString());
-    } else {
-        auto *field = qobject_cast<QLineEdit *>(widget);
-        QVERIFY(field);
-        QCOMPARE(field->text(), QString());
-        QCOMPARE(field->maxLength(), expected.maxLength);
-    }
-    QCOMPARE(widget->toolTip(), QString::fromLatin1(expected.tooltip));
-    const QRect &t = expected.twips;
-    QCOMPARE(widget->geometry(), QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
-    QCOMPARE(widget->font().bold(), expected.bold);
-    if (expected.pointSize > 0)
-        QCOMPARE(widget->font().pointSizeF(), expected.pointSize);
-}
-
 void addCommandColumns()
 {
     QTest::addColumn<QString>("button");
@@ -195,32 +149,15 @@ void checkCommand(TerminalHarness &harness, const QString &tab)
     QCOMPARE(harness.received(), bytes);
 }
 
-void addKeyColumns()
+void listRows(const char *button, const char *list, const char *message,
+              std::initializer_list<std::pair<const char *, const char *>> items)
 {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QStringList>("setup");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("text");
-}
-
-void keyRow(const char *name, const char *field, const QStringList &setup, const QString &keys,
-            const QString &text)
-{
-    QTest::newRow(name) << QString::fromLatin1(field) << setup << keys << text;
-}
-
-void checkKeys(TerminalHarness &harness, const QString &tab)
-{
-    QFETCH(QString, field);
-    QFETCH(QStringList, setup);
-    QFETCH(QString, keys);
-    QFETCH(QString, text);
-    QVERIFY(harness.selectTab(tab));
-    QVERIFY(harness.applyAll(setup));
-    auto *lineEdit = qobject_cast<QLineEdit *>(harness.find(field));
-    QVERIFY(lineEdit);
-    harness.type(lineEdit, keys);
-    QCOMPARE(lineEdit->text(), text);
+    commandRow(qPrintable(QStringLiteral("%1 with nothing chosen").arg(button)), button, {}, {},
+               message);
+    for (const auto &[item, code] : items) {
+        commandRow(qPrintable(QStringLiteral("%1 %2").arg(button, item)), button,
+                   {QStringLiteral("%1=%2").arg(list, item)}, QByteArray(code) + '\r');
+    }
 }
 
 } // namespace zentrel::test

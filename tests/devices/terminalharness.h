@@ -5,13 +5,14 @@
 #include "recordingmessages.h"
 
 #include <QByteArray>
-#include <QMetaType>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
 #include <memory>
-#include <span>
+#include <utility>
+
+class QWidget;
 
 namespace zentrel {
 class Terminal;
@@ -28,7 +29,6 @@ public:
     TerminalHarness();
     ~TerminalHarness();
 
-    Terminal &terminal() { return *m_terminal; }
     bool selectTab(const QString &caption);
     QWidget *find(const QString &name) const;
 
@@ -56,38 +56,14 @@ private:
     std::unique_ptr<Terminal> m_terminal;
 };
 
-// One control of a panel as the operator should find it. Sizes are twips;
-// `caption` holds a list's items joined by "|"; a point size of 0 is the
-// window's own.
-struct ExpectedControl
-{
-    const char *name = "";
-    const char *kind = ""; // "button", "label", "list" or "text"
-    const char *caption = "";
-    const char *tooltip = "";
-    QRect twips;
-    bool bold = false;
-    qreal pointSize = 0;
-    int maxLength = 0;
-};
-
-// Data rows for checkControl, one per control.
-void addControlRows(std::span<const ExpectedControl> controls);
-void checkControl(const TerminalHarness &harness);
-
 // A button clicked after the setup assignments: the bytes that reach the
 // line, or the one message shown and nothing sent.
 void addCommandColumns();
 void commandRow(const char *name, const char *button, const QStringList &setup,
                 const QByteArray &bytes, const char *message = "");
 void checkCommand(TerminalHarness &harness, const QString &tab);
-
-// Keys typed into a field after the setup assignments, and the text left.
-void addKeyColumns();
-void keyRow(const char *name, const char *field, const QStringList &setup, const QString &keys,
-            const QString &text);
-void checkKeys(TerminalHarness &harness, const QString &tab);
+// A list-driven button: refused with nothing chosen, then each item's code.
+void listRows(const char *button, const char *list, const char *message,
+              std::initializer_list<std::pair<const char *, const char *>> items);
 
 } // namespace zentrel::test
-
-Q_DECLARE_METATYPE(zentrel::test::ExpectedControl)

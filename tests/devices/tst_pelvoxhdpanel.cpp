@@ -1,0 +1,82 @@
+#include "terminalharness.h"
+
+#include <QTest>
+
+using namespace zentrel::test;
+
+namespace {
+
+const QString kTab = QStringLiteral("Pelvox/HD");
+
+} // namespace
+
+class TestPelvoxHDPanel : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TerminalHarness> m_harness;
+
+private Q_SLOTS:
+    void init() { m_harness = std::make_unique<TerminalHarness>(); }
+    void cleanup() { m_harness.reset(); }
+
+    void commands_data();
+    void commands() { checkCommand(*m_harness, kTab); }
+};
+
+void TestPelvoxHDPanel::commands_data()
+{
+    addCommandColumns();
+    commandRow("Play", "PelvoxHDPlayCmd", {}, "PL\r");
+    commandRow("Pause", "PelvoxHDPauseCmd", {}, "PA\r");
+    commandRow("Still", "PelvoxHDStillCmd", {}, "ST\r");
+    commandRow("Stop", "PelvoxHDStopCmd", {}, "RJ\r");
+    commandRow("Loop Play", "PelvoxHDLPlayCmd", {}, "LP\r");
+    commandRow("IP Request", "PelvoxHDIPReqCmd", {}, "IP\r");
+    commandRow("OS Version", "PelvoxHDVersionCmd", {}, "?V\r");
+
+    commandRow("Search without a file", "PelvoxHDSearchCmd", {}, {}, "Select file to search!");
+    commandRow("Search file 12", "PelvoxHDSearchCmd", {"PelvoxHDFileTxt=12"}, "12SE\r");
+    commandRow("Search refuses a file that is not digits", "PelvoxHDSearchCmd",
+               {"PelvoxHDFileTxt:=1 2"}, {}, "Invalid file number!");
+
+    listRows("PelvoxHDMuteCmd", "PelvoxHDMuteCmb", "Select media to mute!",
+             {{"Video", "0VD"}, {"Audio", "0AD"}});
+    listRows("PelvoxHDUnmuteCmd", "PelvoxHDUnmuteCmb", "Select media to unmute!",
+             {{"Video", "1VD"}, {"Audio", "1AD"}});
+    listRows("PelvoxHDDebugCmd", "PelvoxHDDebugCmb", "Select Debug Mode option!",
+             {{"On", "1DM"}, {"Off", "0DM"}});
+    listRows("CSpaceCmd", "CSpaceCmb", "Select Colorspace!", {{"RGB-HV", "0VC"}, {"YPbPr", "1VC"}});
+
+    commandRow("Video Format with nothing chosen", "VFormatCmd", {}, {}, "Select video format!");
+    for (const char *format :
+         {"1080i", "1080i25-16:9", "1080i29-16:9", "1080i30-16:9", "720p", "720p50-16:9",
+          "720p59-16:9", "720p60-16:9", "720p50-4:3", "720p59-4:3", "720p60-4:3", "480p",
+          "480p59-4:3", "NTSC", "480i29-4:3", "PAL", "576i25-4:3"}) {
+        commandRow(qPrintable(QStringLiteral("Video Format %1").arg(format)), "VFormatCmd",
+                   {QStringLiteral("VFormatCmb=%1").arg(format)},
+                   '"' + QByteArray(format) + "\"VD\r");
+    }
+
+    commandRow("Set IP with the field empty", "PelvoxHDSetIPCmd", {}, {}, "Invalid IP Address!");
+    commandRow("Set IP", "PelvoxHDSetIPCmd", {"PelvoxHDSetIPTxt=192.168.0.20"}, "192.168.0.20IP\r");
+    commandRow("Set IP keeps leading zeros", "PelvoxHDSetIPCmd", {"PelvoxHDSetIPTxt=010.0.0.001"},
+               "010.0.0.001IP\r");
+    commandRow("Set IP all zero", "PelvoxHDSetIPCmd", {"PelvoxHDSetIPTxt=0.0.0.0"}, {},
+               "Invalid IP Address!");
+    commandRow("Set IP of five parts", "PelvoxHDSetIPCmd", {"PelvoxHDSetIPTxt=1.2.3.4.5"}, {},
+               "Invalid IP Address!");
+    commandRow("Set IP pasted with a sign", "PelvoxHDSetIPCmd", {"PelvoxHDSetIPTxt:=1.2.3.+4"}, {},
+               "Invalid IP Address!");
+    commandRow("Search file typed with keys the field refuses", "PelvoxHDSearchCmd",
+               {"PelvoxHDFileTxt=1a -+\r\x1b.*2\b3"}, "13SE\r");
+    commandRow("Search file stops at five digits", "PelvoxHDSearchCmd", {"PelvoxHDFileTxt=1234567"},
+               "12345SE\r");
+    commandRow("Set IP typed with keys the field refuses", "PelvoxHDSetIPCmd",
+               {"PelvoxHDSetIPTxt=1a0 -+.\r0\x1b.*0.\b.1"}, "10.0.0.1IP\r");
+    commandRow("Set IP stops at fifteen characters", "PelvoxHDSetIPCmd",
+               {"PelvoxHDSetIPTxt=255.255.255.2551"}, "255.255.255.255IP\r");
+}
+
+QTEST_MAIN(TestPelvoxHDPanel)
+#include "tst_pelvoxhdpanel.moc"
