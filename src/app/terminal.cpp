@@ -1,5 +1,6 @@
 #include "app/terminal.h"
 
+#include "app/aboutbox.h"
 #include "app/filteredlineedit.h"
 #include "app/formtable.h"
 #include "devices/orbalitepanel.h"
@@ -11,11 +12,16 @@
 #include "terminal/logview.h"
 #include "terminal/unitid.h"
 #include "tools/customnotation.h"
+#include "tools/logtools.h"
+#include "tools/rapidfire.h"
+#include "tools/stringsfrm.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -101,6 +107,16 @@ Terminal::Terminal(MessageSink &messages, QWidget *parent)
 
 Terminal::~Terminal() = default;
 
+StringsFrm *Terminal::stringsDialog() const
+{
+    return m_strings;
+}
+
+AboutBox *Terminal::aboutBox() const
+{
+    return m_about;
+}
+
 void Terminal::buildControls()
 {
     setObjectName(QStringLiteral("Terminal"));
@@ -155,6 +171,24 @@ void Terminal::connectHandlers()
     connect(control<QPushButton>(this, "SendCusCmd"), &QPushButton::clicked, this,
             &Terminal::SendCusCmd_Click);
     connect(control<QPushButton>(this, "ExitCmd"), &QPushButton::clicked, this, &QWidget::close);
+
+    for (int k = 1; k <= settings::kQuickStringCount; ++k) {
+        const auto name = QStringLiteral("Str%1Cmd").arg(k);
+        connect(findChild<QPushButton *>(name), &QPushButton::clicked, this,
+                [this, k] { StrCmd_Click(k); });
+    }
+    connect(control<QPushButton>(this, "CfgStrCmd"), &QPushButton::clicked, this,
+            &Terminal::CfgStrCmd_Click);
+    m_rapid = new RapidFire(*this, control<QPushButton>(this, "RapidCmd"));
+    m_logTools = new LogTools(*RichTextBox1, m_writer, m_messages, this);
+    connect(control<QPushButton>(this, "ClearCmd"), &QPushButton::clicked, m_logTools,
+            &LogTools::ClearCmd_Click);
+    connect(control<QPushButton>(this, "SaveLogCmd"), &QPushButton::clicked, m_logTools,
+            &LogTools::SaveLogCmd_Click);
+    connect(control<QPushButton>(this, "FontCmd"), &QPushButton::clicked, m_logTools,
+            &LogTools::FontCmd_Click);
+    // F1 to F5 belong to the window, whichever control has the focus.
+    qApp->installEventFilter(this);
 }
 
 void Terminal::Form_Load()
@@ -186,6 +220,11 @@ void Terminal::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    qApp->removeEventFilter(this);
+    // The dialogs go with the window; the quick string editor's own reload
+    // has nothing left to reload into.
+    delete m_strings;
+    delete m_about;
     // Saving on the way out stays silent: there is no one left to tell.
     const auto content =
         settings::compose({PortCmb->currentText(), ViewCmb->currentText(), m_quickStrings});
@@ -255,6 +294,65 @@ void Terminal::SendCusCmd_Click()
         return;
     m_idAllowed = false;
     SendCommand(text);
+}
+
+// --- quick strings and the About box --------------------------------------------
+
+void Terminal::StrCmd_Click(int number)
+{
+    const QString &quick = m_quickStrings[std::size_t(number - 1)];
+    if (quick.isEmpty())
+        return;
+    const auto text = ConvertCustom(quick);
+    if (text.isEmpty())
+        return;
+    m_idAllowed = false;
+    SendCommand(text);
+}
+
+void Terminal::CfgStrCmd_Click()
+{
+    if (m_strings) {
+        m_strings->raise();
+        m_strings->activateWindow();
+        return;
+    }
+    m_strings = new StringsFrm(
+        m_messages,
+        [this] {
+            return StringsFrm::Host{PortCmb->currentText(), ViewCmb->currentText()};
+        },
+        [this] { LoadINI(); }, this);
+    m_strings->setAttribute(Qt::WA_DeleteOnClose);
+    m_strings->show();
+}
+
+bool Terminal::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget *>(watched)->window() != this)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key < Qt::Key_F1 || key > Qt::Key_F5)
+        return false;
+    StrCmd_Click(key - Qt::Key_F1 + 1);
+    return true;
+}
+
+void Terminal::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Only the bare background: controls, labels and frames keep their clicks.
+    if (childAt(event->position().toPoint())) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    if (!m_about) {
+        m_about = new AboutBox(this);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 // --- the log ----------------------------------------------------------------

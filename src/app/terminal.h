@@ -5,6 +5,7 @@
 #include "terminal/logwriter.h"
 #include "tools/settingsfile.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -18,10 +19,14 @@ class QTabBar;
 
 namespace zentrel {
 
+class AboutBox;
 class DevicePanel;
 class FilteredLineEdit;
+class LogTools;
 class LogView;
+class RapidFire;
 class ShowCtlPanel;
+class StringsFrm;
 
 // The main window: log, settings box, tool buttons, device tabs and the
 // custom line. It owns the serial link, and every byte sent leaves through
@@ -57,9 +62,17 @@ public:
     }
     SerialLink &VekComm() { return m_link; }
     LogView *log() const { return RichTextBox1; }
+    RapidFire *rapidFire() const { return m_rapid; }
+    StringsFrm *stringsDialog() const;
+    AboutBox *aboutBox() const;
+
+    void StrCmd_Click(int number);
+    void CfgStrCmd_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     void buildControls();
@@ -89,6 +102,10 @@ private:
     QTabBar *DeviceTab = nullptr;
     std::array<DevicePanel *, 5> m_panels{};
     ShowCtlPanel *m_showCtl = nullptr;
+    RapidFire *m_rapid = nullptr;
+    LogTools *m_logTools = nullptr;
+    QPointer<StringsFrm> m_strings;
+    QPointer<AboutBox> m_about;
 
     LogWriter m_writer;
     QByteArray m_lastCommand;

@@ -1,0 +1,55 @@
+#include "tools/rapidfire.h"
+
+#include "app/terminal.h"
+
+#include <QPushButton>
+
+namespace zentrel {
+
+RapidFire::RapidFire(Terminal &terminal, QPushButton *button)
+    : QObject(button), m_terminal(terminal), m_button(button)
+{
+    m_timer.setObjectName(QStringLiteral("RapidTimer"));
+    m_timer.setInterval(1);
+    connect(&m_timer, &QTimer::timeout, this, &RapidFire::RapidTimer_Timer);
+    connect(button, &QPushButton::clicked, this, &RapidFire::RapidCmd_Click);
+}
+
+void RapidFire::RapidCmd_Click()
+{
+    if (m_terminal.LastCommand().isEmpty())
+        return;
+    if (isRunning()) {
+        m_timer.stop();
+        m_rapidString.clear();
+        m_button->setText(QStringLiteral("Rapid Fire"));
+        return;
+    }
+    m_button->setText(QStringLiteral("Stop"));
+    m_rapidString = m_terminal.LastCommand();
+    m_reported.clear();
+    m_timer.start();
+}
+
+void RapidFire::RapidTimer_Timer()
+{
+    // While a failure is on screen the box's own event loop keeps ticking;
+    // nothing goes out until the operator has read it.
+    if (!isRunning() || m_reporting)
+        return;
+    if (m_terminal.VekComm().pendingOutput() > kTransmitBuffer)
+        return;
+    // The snapshot already carries any unit-ID prefix: resend it unchanged.
+    const bool addressing = m_terminal.IDAllowed();
+    m_terminal.setIDAllowed(false);
+    const auto outcome = m_terminal.send(m_rapidString);
+    if (outcome != Terminal::SendOutcome::Sent)
+        m_terminal.setIDAllowed(addressing);
+    if (outcome == Terminal::SendOutcome::Sent || !m_reported.insert(int(outcome)).second)
+        return;
+    m_reporting = true;
+    m_terminal.report(outcome);
+    m_reporting = false;
+}
+
+} // namespace zentrel

@@ -1,0 +1,174 @@
+#include "terminalharness.h"
+#include "tools/logtools.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+
+using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+// Plays the operator at the save dialog: picks the filter, types the name
+// and, when asked whether to replace a file, answers yes.
+void answerSaveDialog(const QString &name, const QString &filter = {})
+{
+    QTimer::singleShot(0, [name, filter] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->nameFilters(), (QStringList{"Log files (*.log)", "All files (*.*)"}));
+        if (!filter.isEmpty()) {
+            // As the operator would: through the dialog's own filter list.
+            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            const int index = types->findText(filter);
+            types->setCurrentIndex(index);
+            Q_EMIT types->activated(index);
+            Q_EMIT types->textActivated(filter);
+        }
+        dialog->selectFile(name);
+        QTimer::singleShot(0, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+void cancelSaveDialog()
+{
+    QTimer::singleShot(0, [] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestLogTools : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void clearStartsFreshReceiveLine()
+    {
+        TerminalHarness t;
+        t.device.write("R");
+        QTRY_COMPARE(t.logText(), QByteArray("Receiving: R"));
+        t.window->SendCommand("X");
+        t.click("ClearCmd");
+        QCOMPARE(t.logText(), QByteArray());
+        t.device.write("Q");
+        QTRY_COMPARE(t.logText(), QByteArray("Receiving: Q"));
+        QCOMPARE(t.window->LastCommand(), QByteArray("X"));
+    }
+
+    void save_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("log filter adds .log") << "session"
+                                              << ""
+                                              << "session.log";
+        QTest::newRow("own extension kept") << "session.txt"
+                                            << ""
+                                            << "session.txt";
+        QTest::newRow("all files adds nothing") << "session"
+                                                << "All files (*.*)"
+                                                << "session";
+    }
+
+    void save()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        t.device.write("R\r");
+        QTRY_COMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
+        answerSaveDialog(t.dir.filePath(typed), filter);
+        t.click("SaveLogCmd");
+        QCOMPARE(fileContent(t.dir.filePath(written)),
+                 QByteArray("Command Sent:  PL|\r\nReceiving: R|\r\n"));
+        QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(t.messages.shown.isEmpty());
+    }
+
+    void saveEmptyLogOverExistingFile()
+    {
+        TerminalHarness t;
+        const QString path = t.dir.filePath("old.log");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("previous content that is longer");
+        old.close();
+        answerSaveDialog(path);
+        t.click("SaveLogCmd");
+        QCOMPARE(fileContent(path), QByteArray("\r\n"));
+    }
+
+    void cancelWritesNothing()
+    {
+        TerminalHarness t;
+        cancelSaveDialog();
+        t.click("SaveLogCmd");
+        QCOMPARE(QDir(t.dir.path()).entryList({"*.log"}, QDir::Files), QStringList());
+        QVERIFY(t.messages.shown.isEmpty());
+    }
+
+    void unwritablePathIsReported()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        // A directory of that name cannot be replaced by a file, also for root.
+        QVERIFY(QDir(t.dir.path()).mkdir("taken.log"));
+        QVERIFY(!LogTools::saveLog("x", t.dir.filePath("taken.log")));
+        QVERIFY(!LogTools::saveLog("x", "/nonexistent-directory/x.log"));
+        answerSaveDialog("/nonexistent-directory/x.log", "All files (*.*)");
+        t.click("SaveLogCmd");
+        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
+        QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void fontCycle_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<QList<double>>("sizes");
+        QTest::newRow("from 10") << 10.0 << QList<double>{12, 14, 8, 10};
+        QTest::newRow("11 becomes 14") << 11.0 << QList<double>{14};
+        QTest::newRow("9 becomes 10") << 9.0 << QList<double>{10};
+        QTest::newRow("20 stays") << 20.0 << QList<double>{20, 20};
+    }
+
+    void fontCycle()
+    {
+        QFETCH(double, start);
+        QFETCH(QList<double>, sizes);
+        TerminalHarness t;
+        QCOMPARE(t.window->log()->fontPointSize(), 10.0);
+        t.window->SendCommand("PL\r");
+        t.window->log()->setFontPointSize(start);
+        for (const double size : sizes) {
+            t.window->log()->selectAll();
+            QTest::keyClick(t.window->log(), Qt::Key_Home, Qt::ControlModifier);
+            t.click("FontCmd");
+            QCOMPARE(t.window->log()->fontPointSize(), size);
+            QCOMPARE(t.window->log()->caretPosition(), t.logText().size());
+            QCOMPARE(t.window->log()->selectedText(), QString());
+        }
+    }
+};
+
+QTEST_MAIN(TestLogTools)
+#include "tst_logtools.moc"
