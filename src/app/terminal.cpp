@@ -21,8 +21,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabBar>
 
@@ -122,6 +124,8 @@ void Terminal::buildControls()
     setObjectName(QStringLiteral("Terminal"));
     setWindowTitle(kAppTitle);
     setFixedSize(7815 / 15, 6720 / 15);
+    if (const auto *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
     RichTextBox1->setGeometry(kLogPlace.toPixels());
