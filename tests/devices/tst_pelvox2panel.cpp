@@ -1,4 +1,4 @@
-#include "terminalharness.h"
+#include "panelharness.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,10 +18,10 @@ class TestPelvox2Panel : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TerminalHarness> m_harness;
+    std::unique_ptr<PanelHarness> m_harness;
 
 private Q_SLOTS:
-    void init() { m_harness = std::make_unique<TerminalHarness>(); }
+    void init() { m_harness = std::make_unique<PanelHarness>(); }
     void cleanup() { m_harness.reset(); }
 
     void commands_data();

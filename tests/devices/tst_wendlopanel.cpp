@@ -1,4 +1,4 @@
-#include "terminalharness.h"
+#include "panelharness.h"
 
 #include <QTest>
 
@@ -22,10 +22,10 @@ class TestWendloPanel : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<TerminalHarness> m_harness;
+    std::unique_ptr<PanelHarness> m_harness;
 
 private Q_SLOTS:
-    void init() { m_harness = std::make_unique<TerminalHarness>(); }
+    void init() { m_harness = std::make_unique<PanelHarness>(); }
     void cleanup() { m_harness.reset(); }
 
     void commands_data();

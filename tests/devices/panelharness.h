@@ -1,8 +1,6 @@
 #pragma once
 
-#include "appdirectory.h"
-#include "pseudoterminal.h"
-#include "recordingmessages.h"
+#include "terminalharness.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,14 +18,13 @@ class Terminal;
 
 namespace zentrel::test {
 
-// The main window as the operator meets it: shown and active, its port a
-// pseudo-terminal pinned as port 1 and opened from the settings file, its
-// messages recorded.
-class TerminalHarness
+// The main window as the operator meets it, shown and active, driven control
+// by control from assignment texts.
+class PanelHarness
 {
 public:
-    TerminalHarness();
-    ~TerminalHarness();
+    PanelHarness();
+    ~PanelHarness();
 
     bool selectTab(const QString &caption);
     QWidget *find(const QString &name) const;
@@ -48,12 +45,14 @@ public:
     // is shown to send nothing without waiting for a silence.
     QByteArray received();
 
-    RecordingMessages messages;
+private:
+    TerminalHarness m_base;
+
+public:
+    RecordingMessages &messages;
 
 private:
-    AppDirectory m_dir;
-    PseudoTerminal m_device;
-    std::unique_ptr<Terminal> m_terminal;
+    std::unique_ptr<Terminal> &m_terminal;
 };
 
 // A button clicked after the setup assignments: the bytes that reach the
@@ -61,7 +60,7 @@ private:
 void addCommandColumns();
 void commandRow(const char *name, const char *button, const QStringList &setup,
                 const QByteArray &bytes, const char *message = "");
-void checkCommand(TerminalHarness &harness, const QString &tab);
+void checkCommand(PanelHarness &harness, const QString &tab);
 // A list-driven button: refused with nothing chosen, then each item's code.
 void listRows(const char *button, const char *list, const char *message,
               std::initializer_list<std::pair<const char *, const char *>> items);

@@ -1,4 +1,4 @@
-#include "terminalharness.h"
+#include "panelharness.h"
 
 #include "app/terminal.h"
 
@@ -18,21 +18,17 @@ const QByteArray kMarker = QByteArrayLiteral("\xFF<end>\xFF");
 
 } // namespace
 
-TerminalHarness::TerminalHarness()
+PanelHarness::PanelHarness() : messages(m_base.messages), m_terminal(m_base.window)
 {
-    m_dir.pin(1, m_device);
-    m_dir.writeIni("Port: 1\r\nView: Standard\r\nString 1: \r\nString 2: \r\nString 3: \r\n"
-                   "String 4: \r\nString 5: \r\n");
-    m_terminal = std::make_unique<Terminal>(messages);
     m_terminal->show();
     m_terminal->activateWindow();
     if (!QTest::qWaitForWindowActive(m_terminal.get()))
         qWarning("the main window did not become active; focus changes will not happen");
 }
 
-TerminalHarness::~TerminalHarness() = default;
+PanelHarness::~PanelHarness() = default;
 
-bool TerminalHarness::selectTab(const QString &caption)
+bool PanelHarness::selectTab(const QString &caption)
 {
     auto *tabs = m_terminal->findChild<QTabBar *>(QStringLiteral("DeviceTab"));
     for (int i = 0; tabs && i < tabs->count(); ++i) {
@@ -44,12 +40,12 @@ bool TerminalHarness::selectTab(const QString &caption)
     return false;
 }
 
-QWidget *TerminalHarness::find(const QString &name) const
+QWidget *PanelHarness::find(const QString &name) const
 {
     return m_terminal->findChild<QWidget *>(name);
 }
 
-bool TerminalHarness::apply(const QString &assignment)
+bool PanelHarness::apply(const QString &assignment)
 {
     const auto equals = assignment.indexOf(u'=');
     const QChar how = equals > 0 ? assignment.at(equals - 1) : QChar();
@@ -77,7 +73,7 @@ bool TerminalHarness::apply(const QString &assignment)
     return true;
 }
 
-bool TerminalHarness::applyAll(const QStringList &assignments)
+bool PanelHarness::applyAll(const QStringList &assignments)
 {
     for (const auto &assignment : assignments) {
         if (!apply(assignment)) {
@@ -88,7 +84,7 @@ bool TerminalHarness::applyAll(const QStringList &assignments)
     return true;
 }
 
-bool TerminalHarness::click(const QString &button)
+bool PanelHarness::click(const QString &button)
 {
     auto *pushButton = qobject_cast<QPushButton *>(find(button));
     if (!pushButton || !pushButton->isVisible())
@@ -97,7 +93,7 @@ bool TerminalHarness::click(const QString &button)
     return true;
 }
 
-void TerminalHarness::type(QWidget *field, const QString &keys)
+void PanelHarness::type(QWidget *field, const QString &keys)
 {
     for (const QChar c : keys) {
         if (c.unicode() < 128)
@@ -107,7 +103,7 @@ void TerminalHarness::type(QWidget *field, const QString &keys)
     }
 }
 
-QByteArray TerminalHarness::received()
+QByteArray PanelHarness::received()
 {
     // The marker goes out unaddressed whatever the unit-ID settings.
     m_terminal->setIDAllowed(false);
@@ -115,7 +111,7 @@ QByteArray TerminalHarness::received()
     QByteArray got;
     const QDeadlineTimer deadline(5000);
     while (!got.endsWith(kMarker) && !deadline.hasExpired())
-        got += m_device.read(1, int(deadline.remainingTime()));
+        got += m_base.device.read(1, int(deadline.remainingTime()));
     if (!got.endsWith(kMarker))
         return got + "<marker missing>";
     return got.chopped(kMarker.size());
@@ -136,7 +132,7 @@ void commandRow(const char *name, const char *button, const QStringList &setup,
                         << QString::fromLatin1(message);
 }
 
-void checkCommand(TerminalHarness &harness, const QString &tab)
+void checkCommand(PanelHarness &harness, const QString &tab)
 {
     QFETCH(QString, button);
     QFETCH(QStringList, setup);
