@@ -10,8 +10,8 @@ constexpr qsizetype kLineBreak = 2;
 
 qsizetype LogText::lineLength(qsizetype line) const
 {
-    const auto next = size_t(line) + 1;
-    const auto end = next < m_lineStarts.size() ? m_lineStarts[next] - kLineBreak : m_text.size();
+    const auto next = line + 1;
+    const auto end = next < m_lineCount ? lineStart(next) - kLineBreak : m_text.size();
     return end - lineStart(line);
 }
 
@@ -22,15 +22,22 @@ QByteArrayView LogText::line(qsizetype line) const
 
 qsizetype LogText::lineOf(qsizetype position) const
 {
-    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), position);
-    return qsizetype(it - m_lineStarts.begin()) - 1;
+    // The last block starting at or before position, then the line within it.
+    const auto block = std::upper_bound(m_starts.begin(), m_starts.end(), position,
+                                        [](qsizetype p, const Block &b) { return p < b.front(); });
+    if (block == m_starts.begin())
+        return -1;
+    const auto &starts = *(block - 1);
+    const auto it = std::upper_bound(starts.begin(), starts.end(), position);
+    return qsizetype(block - 1 - m_starts.begin()) * kBlockSize + qsizetype(it - starts.begin()) -
+           1;
 }
 
 void LogText::appendLine(QByteArrayView piece)
 {
     if (!m_text.isEmpty()) {
         m_text.append("\r\n", kLineBreak);
-        m_lineStarts.push_back(m_text.size());
+        addLineStart(m_text.size());
     }
     append(piece);
 }
@@ -46,13 +53,25 @@ void LogText::clear()
     // Hand the memory back: a cleared log of millions of lines should not
     // keep holding it.
     m_text = QByteArray();
-    m_lineStarts = {0};
+    m_starts.clear();
+    m_lineCount = 0;
+    addLineStart(0);
     m_longest = 0;
+}
+
+void LogText::addLineStart(qsizetype start)
+{
+    if (m_lineCount % kBlockSize == 0) {
+        m_starts.emplace_back();
+        m_starts.back().reserve(size_t(kBlockSize));
+    }
+    m_starts.back().push_back(start);
+    ++m_lineCount;
 }
 
 void LogText::noteLastLineLength()
 {
-    m_longest = std::max(m_longest, m_text.size() - m_lineStarts.back());
+    m_longest = std::max(m_longest, m_text.size() - m_starts.back().back());
 }
 
 } // namespace zentrel
