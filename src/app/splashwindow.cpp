@@ -31,12 +31,7 @@ SplashWindow::SplashWindow(MessageSink &messages, std::function<void()> openMain
 void SplashWindow::GoProg_Timer()
 {
     m_goProg.stop();
-    int found = 0;
-    for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
-        if (com::ProbePort(n))
-            ++found;
-    }
-    if (found == 0)
+    if (com::ProbePorts().isEmpty())
         m_messages.show(QStringLiteral("No available COMM ports detected, shutting down!"));
     else
         m_openMain();

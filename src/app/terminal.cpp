@@ -201,10 +201,8 @@ void Terminal::Form_Load()
         m_panels[i]->setVisible(i == 0);
     ViewCmb->setCurrentIndex(0);
     m_writer.setNewReceiveLine(true);
-    for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
-        if (com::ProbePort(n))
-            PortCmb->addItem(QString::number(n));
-    }
+    for (const int n : com::ProbePorts())
+        PortCmb->addItem(QString::number(n));
     PortCmb->setCurrentIndex(-1);
     for (int n = 0; n <= kHighestTarget; ++n)
         m_showCtl->TargetAdrCmb->addItem(QString::number(n));

@@ -140,9 +140,10 @@ QString devicePath(int n)
     return assignPorts(pins, orderSerialDevices(systemDevicePaths()))[size_t(n)];
 }
 
-bool ProbePort(int n)
+namespace {
+
+bool openableNow(const QString &path)
 {
-    const auto path = devicePath(n);
     if (path.isEmpty() || lockedByLiveProcess(path))
         return false;
     const int fd =
@@ -154,6 +155,25 @@ bool ProbePort(int n)
     const bool free = ::isatty(fd) && !(::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive);
     ::close(fd);
     return free;
+}
+
+} // namespace
+
+bool ProbePort(int n)
+{
+    return openableNow(devicePath(n));
+}
+
+QList<int> ProbePorts()
+{
+    // Listing the system's serial devices costs milliseconds; once is enough.
+    const auto table = assignPorts(readPins(), orderSerialDevices(systemDevicePaths()));
+    QList<int> openable;
+    for (int n = kLowestPort; n <= kHighestPort; ++n) {
+        if (openableNow(table[size_t(n)]))
+            openable.append(n);
+    }
+    return openable;
 }
 
 } // namespace zentrel::com

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -39,5 +40,9 @@ QString devicePath(int n);
 // left closed. A port another program holds (a live lock file, or exclusive
 // use on the device) fails, also for root.
 bool ProbePort(int n);
+
+// The numbers ProbePort would accept, in order, asking the system for its
+// serial devices once for the whole round rather than once per number.
+QList<int> ProbePorts();
 
 } // namespace zentrel::com
