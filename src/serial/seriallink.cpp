@@ -2,12 +2,14 @@
 
 #include "serial/com.h"
 
+#include <algorithm>
 #include <sys/ioctl.h>
 
 namespace zentrel {
 
 SerialLink::SerialLink(QObject *parent) : QObject(parent)
 {
+    m_lineClock.start();
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readWaiting);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
 }
@@ -26,6 +28,7 @@ bool SerialLink::open()
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_failing = false;
+    m_lineFreeAt = 0;
     return m_port.open(QIODevice::ReadWrite);
 }
 
@@ -41,6 +44,8 @@ bool SerialLink::write(const QByteArray &text)
         return false;
     if (m_port.write(text) != text.size())
         return false;
+    const qint64 now = m_lineClock.nsecsElapsed();
+    m_lineFreeAt = std::max(m_lineFreeAt, now) + text.size() * 1'000'000'000 / kLineBytesPerSecond;
     // Put the bytes on the line now rather than at the next event loop pass.
     m_port.flush();
     return m_port.isOpen();
@@ -53,7 +58,20 @@ qint64 SerialLink::pendingOutput() const
     int queued = 0;
     if (::ioctl(int(m_port.handle()), TIOCOUTQ, &queued) != 0)
         queued = 0;
-    return m_port.bytesToWrite() + queued;
+    return std::max(m_port.bytesToWrite() + queued, lineBacklog());
+}
+
+// A pseudo-terminal (the simulator, a test set-up) reports nothing of the
+// bytes waiting in it and takes all it is given until its buffer of many
+// kilobytes is full. Timing the bytes as a 9600-baud line would carry them
+// keeps the queue there as short as on a real port.
+qint64 SerialLink::lineBacklog() const
+{
+    const qint64 left = m_lineFreeAt - m_lineClock.nsecsElapsed();
+    if (left <= 0)
+        return 0;
+    // Rounded up: a byte half sent is still waiting.
+    return (left * kLineBytesPerSecond + 999'999'999) / 1'000'000'000;
 }
 
 void SerialLink::readWaiting()

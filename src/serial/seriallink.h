@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 
@@ -28,7 +29,8 @@ public:
     bool write(const QByteArray &text);
 
     // Bytes written but not yet on the wire: the port's own queue plus the
-    // device's output buffer.
+    // device's output buffer, or what a 9600-baud line would still be
+    // carrying of them, whichever is more.
     qint64 pendingOutput() const;
 
 Q_SIGNALS:
@@ -40,7 +42,15 @@ private:
     void readWaiting();
     void onError(QSerialPort::SerialPortError error);
 
+    // A 9600-baud 8N1 line carries 960 bytes a second.
+    static constexpr qint64 kLineBytesPerSecond = 960;
+    qint64 lineBacklog() const;
+
     QSerialPort m_port;
+    // When the line would have carried the last byte written, in
+    // nanoseconds of m_lineClock.
+    QElapsedTimer m_lineClock;
+    qint64 m_lineFreeAt = 0;
     int m_portNumber = 1;
     bool m_failing = false;
 };
