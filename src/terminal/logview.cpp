@@ -16,7 +16,8 @@ namespace zentrel {
 
 namespace {
 constexpr int kMargin = 3;
-constexpr int kFrameInterval = 16; // ms, about one screen frame
+constexpr int kFrameInterval = 16;  // ms, about one screen frame
+constexpr int kWidthInterval = 500; // ms between moves of the horizontal range
 } // namespace
 
 LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
@@ -34,7 +35,9 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
 
     m_repaint.setSingleShot(true);
     m_repaint.setInterval(kFrameInterval);
-    connect(&m_repaint, &QTimer::timeout, this, &LogView::refresh);
+    connect(&m_repaint, &QTimer::timeout, this, &LogView::showGrowth);
+    m_widthLater.setSingleShot(true);
+    connect(&m_widthLater, &QTimer::timeout, this, &LogView::updateHorizontalRange);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_adjusting)
             m_follow = value >= verticalScrollBar()->maximum();
@@ -109,6 +112,40 @@ void LogView::refresh()
     if (m_follow)
         scrollToEnd();
     viewport()->update();
+    noteShown();
+}
+
+// Appends change only the old last line and the lines after it. Redraw those
+// rows where they are in view; a device streaming into one line that already
+// runs past the right edge changes nothing in view at all. A scroll redraws
+// everything by itself.
+void LogView::showGrowth()
+{
+    // Redrawing the horizontal scroll bar costs more than the rows of the
+    // log; for a line growing by the byte its range may lag a little.
+    updateVerticalRange();
+    if (!m_widthShown.isValid() || m_widthShown.hasExpired(kWidthInterval))
+        updateHorizontalRange();
+    else if (!m_widthLater.isActive())
+        m_widthLater.start(int(kWidthInterval - m_widthShown.elapsed()));
+    if (m_follow)
+        scrollToEnd();
+    const auto first = qsizetype(verticalScrollBar()->value());
+    const auto changed = m_shownLines - 1;
+    const auto row = changed - first;
+    const auto lastColumn = (horizontalScrollBar()->value() + viewport()->width()) / m_charWidth;
+    const bool lineAlreadyFull =
+        m_log.lineCount() == m_shownLines && m_shownLastLength > lastColumn;
+    if (row >= 0 && row <= visibleLines() && !lineAlreadyFull)
+        viewport()->update(0, int(row) * m_lineHeight, viewport()->width(),
+                           viewport()->height() - int(row) * m_lineHeight);
+    noteShown();
+}
+
+void LogView::noteShown()
+{
+    m_shownLines = m_log.lineCount();
+    m_shownLastLength = m_log.lineLength(m_shownLines - 1);
 }
 
 void LogView::updateMetrics()
@@ -126,13 +163,24 @@ int LogView::visibleLines() const
 
 void LogView::updateScrollBars()
 {
+    updateVerticalRange();
+    updateHorizontalRange();
+}
+
+void LogView::updateVerticalRange()
+{
     m_adjusting = true;
     auto *vertical = verticalScrollBar();
     const auto lines = std::min<qsizetype>(m_log.lineCount(), std::numeric_limits<int>::max());
     vertical->setRange(0, std::max(0, int(lines) - visibleLines()));
     vertical->setPageStep(visibleLines());
     vertical->setSingleStep(1);
+    m_adjusting = false;
+}
 
+void LogView::updateHorizontalRange()
+{
+    m_adjusting = true;
     auto *horizontal = horizontalScrollBar();
     const double contentWidth = double(m_log.longestLine()) * m_charWidth + 2 * kMargin;
     const double overflow = contentWidth - viewport()->width();
@@ -141,6 +189,8 @@ void LogView::updateScrollBars()
     horizontal->setPageStep(viewport()->width());
     horizontal->setSingleStep(int(m_charWidth * 4));
     m_adjusting = false;
+    m_widthShown.start();
+    m_widthLater.stop();
 }
 
 void LogView::scrollToEnd()
@@ -156,12 +206,15 @@ void LogView::resizeEvent(QResizeEvent *event)
     refresh();
 }
 
-void LogView::paintEvent(QPaintEvent *)
+void LogView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(viewport());
     const auto palette = this->palette();
     const auto first = qsizetype(verticalScrollBar()->value());
     const auto last = std::min(m_log.lineCount(), first + visibleLines() + 1);
+    // Only the rows asked for: after an append, the few at the end.
+    const auto from = first + event->rect().top() / m_lineHeight;
+    const auto to = std::min(last, first + event->rect().bottom() / m_lineHeight + 1);
     const auto scrollX = horizontalScrollBar()->value();
     const auto firstColumn = qsizetype(std::max(0.0, (scrollX - kMargin) / m_charWidth));
     const auto columns = qsizetype(viewport()->width() / m_charWidth) + 2;
@@ -169,7 +222,7 @@ void LogView::paintEvent(QPaintEvent *)
     const auto selectionTo = std::max(m_anchor, m_caret);
 
     painter.setPen(palette.color(QPalette::Text));
-    for (auto line = first; line < last; ++line) {
+    for (auto line = from; line < to; ++line) {
         const auto bytes = m_log.line(line);
         const int top = int(line - first) * m_lineHeight;
         if (firstColumn < bytes.size()) {

@@ -3,6 +3,7 @@
 #include "terminal/logtext.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace zentrel {
@@ -48,8 +49,12 @@ protected:
 
 private:
     void refresh();
+    void showGrowth();
+    void noteShown();
     void updateMetrics();
     void updateScrollBars();
+    void updateVerticalRange();
+    void updateHorizontalRange();
     void scrollToEnd();
     void ensureCaretVisible();
     void moveCaret(qsizetype position, bool keepAnchor);
@@ -58,11 +63,16 @@ private:
 
     LogText m_log;
     QTimer m_repaint;
+    QElapsedTimer m_widthShown;
+    QTimer m_widthLater;
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
     int m_lineHeight = 1;
     qreal m_charWidth = 1;
     int m_ascent = 0;
+    // The log as last put on screen: what an append can have changed.
+    qsizetype m_shownLines = 1;
+    qsizetype m_shownLastLength = 0;
     bool m_follow = true;
     bool m_adjusting = false;
 };
