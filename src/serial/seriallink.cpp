@@ -2,14 +2,24 @@
 
 #include "serial/com.h"
 
+#include <QSocketNotifier>
+
 #include <algorithm>
 #include <sys/ioctl.h>
 
 namespace zentrel {
 
+namespace {
+constexpr int kReadPauseMs = 16; // one screen frame
+constexpr qsizetype kTrickle = 256;
+} // namespace
+
 SerialLink::SerialLink(QObject *parent) : QObject(parent)
 {
     m_lineClock.start();
+    m_readPause.setSingleShot(true);
+    m_readPause.setInterval(kReadPauseMs);
+    connect(&m_readPause, &QTimer::timeout, this, &SerialLink::resumeReading);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readWaiting);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
 }
@@ -79,6 +89,33 @@ void SerialLink::readWaiting()
     const auto bytes = m_port.readAll();
     if (!bytes.isEmpty())
         Q_EMIT received(bytes);
+    // A device that trickles wakes the program for every byte or two, a
+    // thousand times a second at 9600 baud. Letting a screen frame's worth
+    // of bytes gather first cuts that to sixty, and the screen would not
+    // have shown them any sooner; a flood is read without a pause.
+    if (bytes.size() < kTrickle && m_port.isOpen()) {
+        if (auto *notifier = readNotifier()) {
+            notifier->setEnabled(false);
+            m_readPause.start();
+        }
+    }
+}
+
+QSocketNotifier *SerialLink::readNotifier() const
+{
+    for (auto *notifier : m_port.findChildren<QSocketNotifier *>()) {
+        if (notifier->type() == QSocketNotifier::Read && notifier->socket() == m_port.handle())
+            return notifier;
+    }
+    return nullptr;
+}
+
+void SerialLink::resumeReading()
+{
+    if (!m_port.isOpen())
+        return;
+    if (auto *notifier = readNotifier())
+        notifier->setEnabled(true);
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error)

@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
+#include <QTimer>
+
+class QSocketNotifier;
 
 namespace zentrel {
 
@@ -40,6 +43,8 @@ Q_SIGNALS:
 
 private:
     void readWaiting();
+    QSocketNotifier *readNotifier() const;
+    void resumeReading();
     void onError(QSerialPort::SerialPortError error);
 
     // A 9600-baud 8N1 line carries 960 bytes a second.
@@ -47,6 +52,7 @@ private:
     qint64 lineBacklog() const;
 
     QSerialPort m_port;
+    QTimer m_readPause;
     // When the line would have carried the last byte written, in
     // nanoseconds of m_lineClock.
     QElapsedTimer m_lineClock;
