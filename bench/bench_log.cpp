@@ -1,0 +1,169 @@
+// The log's own costs: appending at growing lengths, gluing to a huge line,
+// its memory, saving it, and the start-up probe of every port number.
+#include "appdirectory.h"
+#include "farend.h"
+#include "report.h"
+#include "serial/com.h"
+#include "terminal/logview.h"
+#include "terminal/logwriter.h"
+#include "tools/logtools.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <vector>
+
+using namespace zentrel;
+using namespace zentrel::bench;
+
+namespace {
+
+// The traffic of a Rapid Fire run against a device that answers each
+// command in two pieces: a sent line, a received line, a glued piece.
+struct Traffic
+{
+    LogView &view;
+    LogWriter writer{view.log()};
+
+    void exchange()
+    {
+        writer.write("PL\r", Direction::Sent, ViewMode::Standard);
+        view.contentChanged();
+        writer.write("R", Direction::Received, ViewMode::Standard);
+        view.contentChanged();
+        writer.write("\r", Direction::Received, ViewMode::Standard);
+        view.contentChanged();
+    }
+    void growTo(qsizetype lines)
+    {
+        while (view.log().lineCount() < lines)
+            exchange();
+    }
+};
+
+constexpr int kAppendsPerExchange = 3;
+
+// Nanoseconds per append at the log's present length: the best of a few
+// batches, so a moment of noise on the machine does not count.
+double appendCost(Traffic &traffic)
+{
+    constexpr int kBatch = 2000;
+    double best = 1e12;
+    for (int round = 0; round < 5; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kBatch; ++i)
+            traffic.exchange();
+        best = std::min(best, double(clock.nsecsElapsed()) / (kBatch * kAppendsPerExchange));
+    }
+    return best;
+}
+
+// Nanoseconds per small piece glued to a received line that already holds
+// `length` characters.
+double gluedCostAt(qsizetype length)
+{
+    double best = 1e12;
+    const QByteArray body(length - qsizetype(sizeof kReceivedLabel) + 1, 'x');
+    for (int round = 0; round < 20; ++round) {
+        LogText log;
+        LogWriter writer(log);
+        writer.write("PL\r", Direction::Sent, ViewMode::Standard);
+        writer.write(body, Direction::Received, ViewMode::Standard);
+        constexpr int kPieces = 1000;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kPieces; ++i)
+            writer.write("R\r\n", Direction::Received, ViewMode::Standard);
+        best = std::min(best, double(clock.nsecsElapsed()) / kPieces);
+    }
+    return best;
+}
+
+void logAppends(Report &report)
+{
+    const qint64 residentBefore = residentBytes();
+    LogView view;
+    Traffic traffic{view};
+    const std::vector<qsizetype> sizes = {1'000, 10'000, 100'000, 1'000'000};
+    std::vector<double> costs;
+    qint64 resident = 0;
+    for (const auto lines : sizes) {
+        traffic.growTo(lines);
+        resident = residentBytes() - residentBefore;
+        costs.push_back(appendCost(traffic));
+        report.info(QStringLiteral("log append at %L1 lines").arg(lines),
+                    fixed(costs.back(), 0) + QStringLiteral(" ns"));
+    }
+    const double ratio = costs.back() / costs.front();
+    report.goal(QStringLiteral("log append 1,000,000 : 1,000 lines"), fixed(ratio, 2),
+                QStringLiteral("<= 1.5"), ratio <= 1.5);
+
+    report.goal(QStringLiteral("log memory at %L1 lines").arg(sizes.back()), mebibytes(resident),
+                QStringLiteral("< 32 MiB"), resident < 32 * 1024 * 1024);
+
+    QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/zentrel-bench-XXXXXX"));
+    const QString path = dir.filePath(QStringLiteral("session.log"));
+    QElapsedTimer clock;
+    clock.start();
+    const bool saved = LogTools::saveLog(view.text(), path);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const bool whole = QFile(path).size() == view.text().size() + 2;
+    report.goal(QStringLiteral("Save Log of %L1 lines (%2)")
+                    .arg(view.log().lineCount())
+                    .arg(mebibytes(view.text().size())),
+                fixed(seconds * 1000, 0) + QStringLiteral(" ms"), QStringLiteral("< 1000 ms"),
+                saved && whole && seconds < 1.0);
+
+    const double shortLine = gluedCostAt(100);
+    const double longLine = gluedCostAt(1'000'000);
+    report.info(QStringLiteral("glued append to a 100-character line"),
+                fixed(shortLine, 0) + QStringLiteral(" ns"));
+    report.info(QStringLiteral("glued append to a 1,000,000-character line"),
+                fixed(longLine, 0) + QStringLiteral(" ns"));
+    report.goal(QStringLiteral("glued append 1,000,000 : 100 characters"),
+                fixed(longLine / shortLine, 2), QStringLiteral("<= 1.5"),
+                longLine / shortLine <= 1.5);
+}
+
+// The probe as the program runs it at start: every number, one port pinned
+// to a device and the others left to the system's serial devices.
+void startupProbe(Report &report)
+{
+    test::AppDirectory dir;
+    FarEnd device;
+    dir.pin(1, device.slavePath());
+    for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
+        if (n != 1)
+            QFile::remove(dir.filePath(QStringLiteral("ports/COM%1").arg(n)));
+    }
+    std::vector<double> rounds;
+    int found = 0;
+    for (int round = 0; round < 7; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        found = int(com::ProbePorts().size());
+        rounds.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(rounds.begin(), rounds.end());
+    const double median = rounds[rounds.size() / 2];
+    report.goal(QStringLiteral("probe of ports 0 to 16 (%1 found, median of 7)").arg(found),
+                fixed(median, 1) + QStringLiteral(" ms"), QStringLiteral("< 100 ms"),
+                median < 100 && found >= 1);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Report report(QStringLiteral("log"));
+    logAppends(report);
+    startupProbe(report);
+    return report.exitCode();
+}

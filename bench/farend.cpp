@@ -1,0 +1,171 @@
+#include "farend.h"
+
+#include "report.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace zentrel::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void sleepMicroseconds(int microseconds)
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+}
+
+} // namespace
+
+FarEnd::FarEnd()
+{
+    char name[256] = {};
+    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+        qFatal("openpty failed");
+    termios raw = {};
+    ::tcgetattr(m_slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(m_slave, TCSANOW, &raw);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    m_slavePath = QString::fromLocal8Bit(name);
+}
+
+FarEnd::~FarEnd()
+{
+    stop();
+    unplug();
+    ::close(m_slave);
+}
+
+template <typename Work> void FarEnd::start(Work work)
+{
+    stop();
+    m_stop = false;
+    m_thread = std::thread([this, work] {
+        const double before = threadCpuSeconds();
+        work();
+        m_cpu = threadCpuSeconds() - before;
+    });
+}
+
+void FarEnd::stop()
+{
+    m_stop = true;
+    join();
+}
+
+void FarEnd::join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void FarEnd::unplug()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+bool FarEnd::writeAll(const char *data, qsizetype size)
+{
+    qsizetype done = 0;
+    while (done < size && !m_stop) {
+        const auto n = ::write(m_master, data + done, size_t(size - done));
+        if (n > 0) {
+            done += n;
+            m_written += n;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        pollfd ready = {m_master, POLLOUT, 0};
+        ::poll(&ready, 1, 10);
+    }
+    return done == size;
+}
+
+int FarEnd::unread() const
+{
+    int waiting = 0;
+    ::ioctl(m_master, FIONREAD, &waiting);
+    return waiting;
+}
+
+void FarEnd::flood(QByteArray data)
+{
+    m_written = 0;
+    start([this, data] { writeAll(data.constData(), data.size()); });
+}
+
+void FarEnd::trickle(QByteArray data, int bytesPerSecond)
+{
+    m_written = 0;
+    start([this, data, bytesPerSecond] {
+        const auto begin = Clock::now();
+        qsizetype done = 0;
+        while (done < data.size() && !m_stop) {
+            const auto due = std::min<qsizetype>(
+                data.size(), qsizetype(secondsSince(begin) * bytesPerSecond) + 1);
+            if (due > done && !writeAll(data.constData() + done, due - done))
+                return;
+            done = std::max(done, due);
+            sleepMicroseconds(1'000'000 / bytesPerSecond);
+        }
+    });
+}
+
+void FarEnd::read(int bytesPerSecond, bool echo)
+{
+    m_read = 0;
+    m_largestUnread = 0;
+    start([this, bytesPerSecond, echo] {
+        char buffer[65536];
+        auto last = Clock::now();
+        double budget = 0;
+        while (!m_stop) {
+            qsizetype want = sizeof buffer;
+            if (bytesPerSecond > 0) {
+                const auto now = Clock::now();
+                budget += std::chrono::duration<double>(now - last).count() * bytesPerSecond;
+                last = now;
+                want = std::min<qsizetype>(want, qsizetype(budget));
+            } else {
+                pollfd ready = {m_master, POLLIN, 0};
+                if (::poll(&ready, 1, 10) <= 0)
+                    continue;
+            }
+            const auto n = want > 0 ? ::read(m_master, buffer, size_t(want)) : 0;
+            if (n > 0) {
+                m_read += n;
+                budget -= double(n);
+                if (echo && !writeAll(buffer, n))
+                    return;
+            }
+            if (bytesPerSecond > 0) {
+                // A line carries nothing while it idles: no saving up for later.
+                if (n < want)
+                    budget = std::min(budget, 1.0);
+                m_largestUnread = std::max<qint64>(m_largestUnread, unread());
+                sleepMicroseconds(1000);
+            }
+        }
+    });
+}
+
+} // namespace zentrel::bench

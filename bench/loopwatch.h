@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+#include <atomic>
+#include <thread>
+
+namespace zentrel::bench {
+
+// Measures how long the event loop of the thread that made it leaves an
+// event waiting: a second thread posts a stamped call every 2 ms, and the
+// loop notes how late each one ran.
+class LoopWatch
+{
+public:
+    LoopWatch();
+    ~LoopWatch();
+
+    // Longest wait of any posted call so far, in milliseconds.
+    double longestStallMs() const { return m_longestNs / 1e6; }
+    double cpuSeconds() const { return m_cpu; }
+    void stop();
+
+private:
+    QObject m_receiver;
+    std::thread m_thread;
+    std::atomic<bool> m_stop = false;
+    std::atomic<qint64> m_longestNs = 0;
+    std::atomic<double> m_cpu = 0;
+};
+
+} // namespace zentrel::bench

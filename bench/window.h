@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/terminal.h"
+#include "appdirectory.h"
+#include "farend.h"
+#include "recordingmessages.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+namespace zentrel::bench {
+
+// The real main window, shown, with a far end pinned as port 1 and selected
+// by the settings file, as after a start.
+struct Window
+{
+    explicit Window(const QByteArray &view = "Standard");
+
+    void click(const char *button);
+    // Serves the event loop for the given time.
+    static void run(int milliseconds);
+
+    test::AppDirectory dir;
+    FarEnd farEnd;
+    test::RecordingMessages messages;
+    std::unique_ptr<Terminal> terminal;
+};
+
+// Far-end traffic made of three equal parts: short "R" CR LF answers,
+// every byte value in turn, and printable text with no line break.
+QByteArray mixedTraffic(qsizetype size);
+
+// Sets a display-less platform when no X display is there.
+void choosePlatform();
+
+} // namespace zentrel::bench
