@@ -1,13 +1,6 @@
 #include "panelharness.h"
 
-#include "app/terminal.h"
-
-#include <QComboBox>
 #include <QDeadlineTimer>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTest>
 
 namespace zentrel::test {
 
@@ -18,59 +11,50 @@ const QByteArray kMarker = QByteArrayLiteral("\xFF<end>\xFF");
 
 } // namespace
 
-PanelHarness::PanelHarness() : messages(m_base.messages), m_terminal(m_base.window)
+PanelHarness::PanelHarness()
 {
-    m_terminal->show();
-    m_terminal->activateWindow();
-    if (!QTest::qWaitForWindowActive(m_terminal.get()))
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
         qWarning("the main window did not become active; focus changes will not happen");
 }
 
-PanelHarness::~PanelHarness() = default;
-
 bool PanelHarness::selectTab(const QString &caption)
 {
-    auto *tabs = m_terminal->findChild<QTabBar *>(QStringLiteral("DeviceTab"));
-    for (int i = 0; tabs && i < tabs->count(); ++i) {
+    auto *tabs = TerminalHarness::find<QTabBar>("DeviceTab");
+    for (int i = 0; i < tabs->count(); ++i) {
         if (tabs->tabText(i) == caption) {
-            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(i).center());
+            clickTab(i);
             return tabs->currentIndex() == i;
         }
     }
     return false;
 }
 
-QWidget *PanelHarness::find(const QString &name) const
-{
-    return m_terminal->findChild<QWidget *>(name);
-}
-
 bool PanelHarness::apply(const QString &assignment)
 {
     const auto equals = assignment.indexOf(u'=');
-    const QChar how = equals > 0 ? assignment.at(equals - 1) : QChar();
+    if (equals <= 0)
+        return false;
+    const QChar how = assignment.at(equals - 1);
     const bool direct = how == u':';
     const bool keepFocus = how == u'~';
-    const QString name = assignment.left(direct || keepFocus ? equals - 1 : equals);
+    QWidget *widget = find(assignment.left(direct || keepFocus ? equals - 1 : equals));
     const QString value = assignment.mid(equals + 1);
-    QWidget *widget = find(name);
-    if (equals < 0 || !widget)
+    if (!widget)
         return false;
     if (!keepFocus)
         widget->setFocus(Qt::MouseFocusReason);
     if (auto *list = qobject_cast<QComboBox *>(widget)) {
-        const int index = list->findText(value, Qt::MatchExactly);
-        list->setCurrentIndex(index);
-        return index >= 0;
+        list->setCurrentIndex(list->findText(value, Qt::MatchExactly));
+        return list->currentIndex() >= 0;
     }
     auto *field = qobject_cast<QLineEdit *>(widget);
-    if (!field)
-        return false;
-    if (direct)
+    if (field && direct)
         field->setText(value);
-    else
+    else if (field)
         type(field, value);
-    return true;
+    return field;
 }
 
 bool PanelHarness::applyAll(const QStringList &assignments)
@@ -106,15 +90,26 @@ void PanelHarness::type(QWidget *field, const QString &keys)
 QByteArray PanelHarness::received()
 {
     // The marker goes out unaddressed whatever the unit-ID settings.
-    m_terminal->setIDAllowed(false);
-    m_terminal->SendCommand(kMarker);
+    window->setIDAllowed(false);
+    window->SendCommand(kMarker);
     QByteArray got;
     const QDeadlineTimer deadline(5000);
     while (!got.endsWith(kMarker) && !deadline.hasExpired())
-        got += m_base.device.read(1, int(deadline.remainingTime()));
-    if (!got.endsWith(kMarker))
-        return got + "<marker missing>";
-    return got.chopped(kMarker.size());
+        got += device.read(1, int(deadline.remainingTime()));
+    return got.endsWith(kMarker) ? got.chopped(kMarker.size()) : got + "<marker missing>";
+}
+
+void PanelTest::commands()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, setup);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    QVERIFY(m_harness->selectTab(m_tab));
+    QVERIFY(m_harness->applyAll(setup));
+    QVERIFY(m_harness->click(button));
+    QCOMPARE(m_harness->messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(m_harness->received(), bytes);
 }
 
 void addCommandColumns()
@@ -132,27 +127,24 @@ void commandRow(const char *name, const char *button, const QStringList &setup,
                         << QString::fromLatin1(message);
 }
 
-void checkCommand(PanelHarness &harness, const QString &tab)
+void fixedRows(const char *buttons)
 {
-    QFETCH(QString, button);
-    QFETCH(QStringList, setup);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, message);
-    QVERIFY(harness.selectTab(tab));
-    QVERIFY(harness.applyAll(setup));
-    QVERIFY(harness.click(button));
-    QCOMPARE(harness.messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-    QCOMPARE(harness.received(), bytes);
+    for (const QString &pair : QString::fromLatin1(buttons).split(u'|')) {
+        const QString button = pair.section(u'=', 0, 0);
+        commandRow(qPrintable(button), qPrintable(button), {},
+                   pair.section(u'=', 1).toLatin1() + '\r');
+    }
 }
 
-void listRows(const char *button, const char *list, const char *message,
-              std::initializer_list<std::pair<const char *, const char *>> items)
+void listRows(const char *button, const char *list, const char *message, const char *items)
 {
     commandRow(qPrintable(QStringLiteral("%1 with nothing chosen").arg(button)), button, {}, {},
                message);
-    for (const auto &[item, code] : items) {
+    for (const QString &pair : QString::fromLatin1(items).split(u'|')) {
+        const QString item = pair.section(u'=', 0, 0);
         commandRow(qPrintable(QStringLiteral("%1 %2").arg(button, item)), button,
-                   {QStringLiteral("%1=%2").arg(list, item)}, QByteArray(code) + '\r');
+                   {QStringLiteral("%1=%2").arg(list, item)},
+                   pair.section(u'=', 1).toLatin1() + '\r');
     }
 }
 

@@ -42,16 +42,12 @@ void TestValidation::validIP_data()
     row("first part above 255", "256.1.1.1", false);
     row("last part above 255", "1.2.3.256", false);
     row("ten nines", "9999999999.1.1.1", false);
-    row("a thousand digits", QString(1000, u'9') + ".1.1.1", false);
     row("letter", "1.2.3.a", false);
-    row("hexadecimal", "0x1.2.3.4", false);
     row("plus sign", "+1.2.3.4", false);
     row("minus sign", "1.-2.3.4", false);
     row("leading space", " 1.2.3.4", false);
     row("trailing space", "1.2.3.4 ", false);
-    row("space inside a part", "1.2 .3.4", false);
     row("non-ASCII digit", QStringLiteral("1.2.3.\u0664"), false);
-    row("no dots at all", "1234", false);
 }
 
 void TestValidation::validIP()
@@ -71,7 +67,6 @@ void TestValidation::keys_data()
         QTest::newRow(name) << code << number << address << unitId;
     };
     row("digit 0", '0', true, true, true);
-    row("digit 5", '5', true, true, true);
     row("digit 9", '9', true, true, true);
     row("Backspace", 8, true, true, true);
     row("dot", '.', false, true, false);
@@ -79,16 +74,11 @@ void TestValidation::keys_data()
     row("colon after the digits", ':', false, false, false);
     row("star", '*', false, false, false);
     row("letter", 'a', false, false, false);
-    row("capital letter", 'Z', false, false, false);
     row("space", ' ', false, false, false);
     row("minus", '-', false, false, false);
-    row("plus", '+', false, false, false);
     row("Enter", 13, false, false, false);
     row("Escape", 27, false, false, false);
     row("Ctrl+C", 3, false, false, false);
-    row("Ctrl+V", 22, false, false, false);
-    row("Ctrl+X", 24, false, false, false);
-    row("NUL", 0, false, false, false);
     row("Latin-1 letter", 0xE9, false, false, false);
     row("beyond Latin-1", 0x2022, false, false, false);
     row("negative as a signed code", 0xFFFF, false, false, false);
@@ -114,8 +104,6 @@ void TestValidation::parameterLength_data()
     QTest::addColumn<int>("maxLength");
     QTest::newRow("unit ID") << "Unit ID" << 3;
     QTest::newRow("IP address") << "IP Address" << 15;
-    QTest::newRow("gateway address") << "Gateway Address" << 15;
-    QTest::newRow("subnet mask") << "Subnet Mask" << 15;
     QTest::newRow("nothing chosen") << "" << 15;
 }
 
