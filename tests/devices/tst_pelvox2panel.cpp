@@ -34,10 +34,8 @@ void TestPelvox2Panel::commands_data()
     commandRow("Search file 12", "Pelvox2SearchCmd", {"Pelvox2FileTxt=12"}, "12SE\r");
     commandRow("Search keeps leading zeros", "Pelvox2SearchCmd", {"Pelvox2FileTxt=00099"},
                "00099SE\r");
-    commandRow("Search file typed with keys the field refuses", "Pelvox2SearchCmd",
-               {"Pelvox2FileTxt=1a -+\r\x1b.*2\b3"}, "13SE\r");
-    commandRow("Search file stops at five digits", "Pelvox2SearchCmd", {"Pelvox2FileTxt=1234567"},
-               "12345SE\r");
+    commandRow("Search file typed with refused keys, five digits at most", "Pelvox2SearchCmd",
+               {"Pelvox2FileTxt=1a -+\r\x1b.*2\b34567"}, "13456SE\r");
     commandRow("Search refuses a file that is not digits", "Pelvox2SearchCmd",
                {"Pelvox2FileTxt:=1\r2"}, {}, "Invalid file number!");
 
@@ -51,48 +49,44 @@ void TestPelvox2Panel::commands_data()
              "Firmware Version=?V|Current File=?C|Current Mode=?P");
 
     const char *set = "Pelvox2SetCmd";
-    const auto setTo = [](const char *parameter, const char *value) {
-        return QStringList{QStringLiteral("Pelvox2SetCmb=%1").arg(parameter),
-                           QString::fromLatin1(value)};
+    // Set with the parameter chosen, then the value typed ("=") or pasted (":=").
+    const auto setRow = [set](const char *name, const char *parameter, const char *value,
+                              const QByteArray &bytes, const char *message = "") {
+        commandRow(name, set,
+                   {QStringLiteral("Pelvox2SetCmb=%1").arg(parameter),
+                    QStringLiteral("Pelvox2SetTxt") + value},
+                   bytes, message);
     };
     commandRow("Set without a parameter", set, {"Pelvox2SetTxt=5"}, {}, "Select parameter to set!");
-    commandRow("Set without a value, before the address check", set,
-               setTo("IP Address", "Pelvox2SetTxt="), {}, "Enter new parameter setting!");
-    commandRow("Set Unit ID 0", set, setTo("Unit ID", "Pelvox2SetTxt=0"), "0ID\r");
-    commandRow("Set Unit ID 126", set, setTo("Unit ID", "Pelvox2SetTxt=126"), "126ID\r");
-    commandRow("Set Unit ID 007 as typed", set, setTo("Unit ID", "Pelvox2SetTxt=007"), "007ID\r");
-    commandRow("Set Unit ID 127", set, setTo("Unit ID", "Pelvox2SetTxt=127"), {},
-               "Invalid new Unit ID!");
-    commandRow("Set Unit ID with a dot", set, setTo("Unit ID", "Pelvox2SetTxt:=1.2"), {},
-               "Invalid new Unit ID!");
+    setRow("Set without a value, before the address check", "IP Address", "=", {},
+           "Enter new parameter setting!");
+    setRow("Set Unit ID 0", "Unit ID", "=0", "0ID\r");
+    setRow("Set Unit ID 126", "Unit ID", "=126", "126ID\r");
+    setRow("Set Unit ID 007 as typed", "Unit ID", "=007", "007ID\r");
+    setRow("Set Unit ID 127", "Unit ID", "=127", {}, "Invalid new Unit ID!");
+    setRow("Set Unit ID with a dot", "Unit ID", ":=1.2", {}, "Invalid new Unit ID!");
     // The wheel changes the list without taking the focus, so the field
     // keeps the length an address allows.
     commandRow("Set Unit ID of four digits", set,
                {"Pelvox2SetCmb=IP Address", "Pelvox2SetTxt=", "Pelvox2SetCmb~=Unit ID",
                 "Pelvox2SetTxt=0.012"},
                {}, "Invalid new Unit ID!");
-    commandRow("Set IP Address with leading zeros", set,
-               setTo("IP Address", "Pelvox2SetTxt=192.168.001.010"), "192.168.001.010IP\r");
-    commandRow("Set IP Address of three parts", set, setTo("IP Address", "Pelvox2SetTxt=1.2.3"), {},
-               "Invalid IP Address!");
-    commandRow("Set Gateway Address", set, setTo("Gateway Address", "Pelvox2SetTxt=10.0.0.1"),
-               "10.0.0.1GW\r");
-    commandRow("Set Gateway Address above 255", set,
-               setTo("Gateway Address", "Pelvox2SetTxt=256.1.1.1"), {}, "Invalid Gateway Address!");
-    commandRow("Set Subnet Mask", set, setTo("Subnet Mask", "Pelvox2SetTxt=255.255.255.0"),
-               "255.255.255.0SM\r");
-    commandRow("Set Subnet Mask all zero", set, setTo("Subnet Mask", "Pelvox2SetTxt=0.0.0.0"), {},
-               "Invalid Subnet Mask!");
-    commandRow("Set Unit ID refuses the dot by key", set, setTo("Unit ID", "Pelvox2SetTxt=1.2"),
-               "12ID\r");
-    commandRow("Set address refuses letters by key", set,
-               setTo("Subnet Mask", "Pelvox2SetTxt=255a.-255 .\r255\x1b.0"), "255.255.255.0SM\r");
+    setRow("Set IP Address with leading zeros", "IP Address", "=192.168.001.010",
+           "192.168.001.010IP\r");
+    setRow("Set IP Address of three parts", "IP Address", "=1.2.3", {}, "Invalid IP Address!");
+    setRow("Set Gateway Address", "Gateway Address", "=10.0.0.1", "10.0.0.1GW\r");
+    setRow("Set Gateway Address above 255", "Gateway Address", "=256.1.1.1", {},
+           "Invalid Gateway Address!");
+    setRow("Set Subnet Mask", "Subnet Mask", "=255.255.255.0", "255.255.255.0SM\r");
+    setRow("Set Subnet Mask all zero", "Subnet Mask", "=0.0.0.0", {}, "Invalid Subnet Mask!");
+    setRow("Set address refuses letters by key", "Subnet Mask", "=255a.-255 .\r255\x1b.0",
+           "255.255.255.0SM\r");
     commandRow("Set address stops at fifteen characters", set,
                {"Pelvox2SetCmb~=IP Address", "Pelvox2SetTxt=255.255.255.2551"},
                "255.255.255.255IP\r");
-    commandRow("Set after leaving for unit ID empties and limits to three", set,
+    commandRow("Set after leaving for unit ID: emptied, no dot, three digits", set,
                {"Pelvox2SetCmb=IP Address", "Pelvox2SetTxt=1.2.3.4", "Pelvox2SetCmb=Unit ID",
-                "Pelvox2SetTxt=12345"},
+                "Pelvox2SetTxt=1.2345"},
                "123ID\r");
     commandRow("Set after leaving for an address allows fifteen again", set,
                {"Pelvox2SetCmb=Unit ID", "Pelvox2SetTxt=12", "Pelvox2SetCmb=Gateway Address",
