@@ -15,6 +15,12 @@ QByteArray replies(SimDevice &device, QByteArrayView input)
     return all;
 }
 
+void row(const char *name, const char *family, int unit, const char *input, const char *reply)
+{
+    QTest::newRow(name) << QString::fromLatin1(family) << unit << QByteArray(input)
+                        << QByteArray(reply);
+}
+
 } // namespace
 
 class TestAsciiDevice : public QObject
@@ -29,7 +35,6 @@ private Q_SLOTS:
     void requestArrivingInPieces();
     void newUnitIdTakesEffect();
     void settingsAreRemembered();
-    void reportNamesUnitCommandAndReply();
 };
 
 void TestAsciiDevice::answers_data()
@@ -39,112 +44,60 @@ void TestAsciiDevice::answers_data()
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("expected");
 
-    const QString p2 = QStringLiteral("pelvox2");
-    const QString hd = QStringLiteral("pelvoxhd");
-    const QString wendlo = QStringLiteral("wendlo");
-    const QString orba = QStringLiteral("orbalite");
-
     // Unit-ID filtering.
-    QTest::newRow("no prefix answers") << p2 << 1 << QByteArray("PL\r") << QByteArray("R\r");
-    QTest::newRow("own unit answers") << p2 << 1 << QByteArray("1@PL\r") << QByteArray("R\r");
-    QTest::newRow("own unit with leading zeros")
-        << p2 << 7 << QByteArray("007@PL\r") << QByteArray("R\r");
-    QTest::newRow("star answers") << p2 << 3 << QByteArray("*@PL\r") << QByteArray("R\r");
-    QTest::newRow("other unit is silent") << p2 << 1 << QByteArray("5@PL\r") << QByteArray();
-    QTest::newRow("other unit silent on unknown command")
-        << p2 << 1 << QByteArray("5@ZZ\r") << QByteArray();
-    QTest::newRow("digit and star is no unit of ours")
-        << p2 << 1 << QByteArray("1*@PL\r") << QByteArray();
-    QTest::newRow("prefix honoured by every family")
-        << wendlo << 2 << QByteArray("1@?V\r") << QByteArray();
-    QTest::newRow("four-digit prefix is no prefix")
-        << p2 << 1 << QByteArray("1234@PL\r") << QByteArray("E\r");
-
+    row("no prefix answers", "pelvox2", 1, "PL\r", "R\r");
+    row("own unit answers", "pelvox2", 1, "1@PL\r", "R\r");
+    row("own unit with leading zeros", "pelvox2", 7, "007@PL\r", "R\r");
+    row("star answers", "pelvox2", 3, "*@PL\r", "R\r");
+    row("other unit is silent", "pelvox2", 1, "5@PL\r", "");
+    row("other unit silent on unknown command", "pelvox2", 1, "5@ZZ\r", "");
+    row("digit and star is no unit of ours", "pelvox2", 1, "1*@PL\r", "");
+    row("prefix honoured by every family", "wendlo", 2, "1@?V\r", "");
+    row("four-digit prefix is no prefix", "pelvox2", 1, "1234@PL\r", "E\r");
     // Framing.
-    QTest::newRow("nothing before the carriage return")
-        << p2 << 1 << QByteArray("PL") << QByteArray();
-    QTest::newRow("line feed after CR ignored")
-        << p2 << 1 << QByteArray("PL\r\nPA\r\n") << QByteArray("R\rR\r");
-    QTest::newRow("empty line refused") << p2 << 1 << QByteArray("\r") << QByteArray("E\r");
-    QTest::newRow("unknown command refused") << p2 << 1 << QByteArray("ZZ\r") << QByteArray("E\r");
-    QTest::newRow("lower case is unknown") << p2 << 1 << QByteArray("pl\r") << QByteArray("E\r");
-    QTest::newRow("argument where none belongs")
-        << p2 << 1 << QByteArray("5PL\r") << QByteArray("E\r");
-
-    // Pelvox2.
-    QTest::newRow("p2 search") << p2 << 1 << QByteArray("00012SE\r") << QByteArray("R\r");
-    QTest::newRow("p2 search without file") << p2 << 1 << QByteArray("SE\r") << QByteArray("E\r");
-    QTest::newRow("p2 mute audio") << p2 << 1 << QByteArray("0AD\r") << QByteArray("R\r");
-    QTest::newRow("p2 unmute video") << p2 << 1 << QByteArray("1VD\r") << QByteArray("R\r");
-    QTest::newRow("p2 mute needs 0 or 1") << p2 << 1 << QByteArray("2VD\r") << QByteArray("E\r");
-    QTest::newRow("p2 sample rate next file")
-        << p2 << 1 << QByteArray("5AR\r") << QByteArray("R\r");
-    QTest::newRow("p2 sample rate beyond 5") << p2 << 1 << QByteArray("6AR\r") << QByteArray("E\r");
-    QTest::newRow("p2 unit ID 126 set") << p2 << 1 << QByteArray("126ID\r") << QByteArray("R\r");
-    QTest::newRow("p2 unit ID 127 refused")
-        << p2 << 1 << QByteArray("127ID\r") << QByteArray("E\r");
-    QTest::newRow("p2 subnet mask set")
-        << p2 << 1 << QByteArray("255.255.255.0SM\r") << QByteArray("R\r");
-    QTest::newRow("p2 all-zero address refused")
-        << p2 << 1 << QByteArray("0.0.0.0SM\r") << QByteArray("E\r");
-    QTest::newRow("p2 part above 255 refused")
-        << p2 << 1 << QByteArray("10.0.0.256GW\r") << QByteArray("E\r");
-    QTest::newRow("p2 three parts refused")
-        << p2 << 1 << QByteArray("10.0.1IP\r") << QByteArray("E\r");
-    QTest::newRow("p2 DHCP") << p2 << 1 << QByteArray("DHCPIP\r") << QByteArray("R\r");
-    QTest::newRow("p2 soft reboot") << p2 << 1 << QByteArray("XX\r") << QByteArray("R\r");
-    QTest::newRow("p2 has no debug mode") << p2 << 1 << QByteArray("1DM\r") << QByteArray("E\r");
-
-    // Pelvox/HD.
-    QTest::newRow("hd video format")
-        << hd << 1 << QByteArray("\"1080i25-16:9\"VD\r") << QByteArray("R\r");
-    QTest::newRow("hd short format name")
-        << hd << 1 << QByteArray("\"PAL\"VD\r") << QByteArray("R\r");
-    QTest::newRow("hd unknown format")
-        << hd << 1 << QByteArray("\"SECAM\"VD\r") << QByteArray("E\r");
-    QTest::newRow("hd unquoted format") << hd << 1 << QByteArray("PALVD\r") << QByteArray("E\r");
-    QTest::newRow("hd video mute") << hd << 1 << QByteArray("0VD\r") << QByteArray("R\r");
-    QTest::newRow("hd debug on") << hd << 1 << QByteArray("1DM\r") << QByteArray("R\r");
-    QTest::newRow("hd colour space") << hd << 1 << QByteArray("0VC\r") << QByteArray("R\r");
-    QTest::newRow("hd set IP") << hd << 1 << QByteArray("192.168.0.20IP\r") << QByteArray("R\r");
-    QTest::newRow("hd has no unit ID command")
-        << hd << 1 << QByteArray("ID\r") << QByteArray("E\r");
-
-    // 8Wendlo.
-    QTest::newRow("wendlo assign") << wendlo << 1 << QByteArray("253SE\r") << QByteArray("R\r");
-    QTest::newRow("wendlo assign to all")
-        << wendlo << 1 << QByteArray("25*SE\r") << QByteArray("R\r");
-    QTest::newRow("wendlo assign needs a file")
-        << wendlo << 1 << QByteArray("3SE\r") << QByteArray("E\r");
-    QTest::newRow("wendlo file 512 refused")
-        << wendlo << 1 << QByteArray("5123SE\r") << QByteArray("E\r");
-    QTest::newRow("wendlo file 1511 taken")
-        << wendlo << 1 << QByteArray("15113PL\r") << QByteArray("R\r");
-    QTest::newRow("wendlo file 1000 refused")
-        << wendlo << 1 << QByteArray("10003LP\r") << QByteArray("E\r");
-    QTest::newRow("wendlo play without file")
-        << wendlo << 1 << QByteArray("8PL\r") << QByteArray("R\r");
-    QTest::newRow("wendlo channel 9 refused")
-        << wendlo << 1 << QByteArray("9PL\r") << QByteArray("E\r");
-    QTest::newRow("wendlo play needs a channel")
-        << wendlo << 1 << QByteArray("PL\r") << QByteArray("E\r");
-    QTest::newRow("wendlo mute channel 2")
-        << wendlo << 1 << QByteArray("02AD\r") << QByteArray("R\r");
-    QTest::newRow("wendlo reset channel")
-        << wendlo << 1 << QByteArray("5RJ\r") << QByteArray("R\r");
-    QTest::newRow("wendlo keylock on") << wendlo << 1 << QByteArray("0KL\r") << QByteArray("R\r");
-    QTest::newRow("wendlo keylock 2 refused")
-        << wendlo << 1 << QByteArray("2KL\r") << QByteArray("E\r");
-
-    // Orbalite.
-    QTest::newRow("orbalite volume 7") << orba << 1 << QByteArray("7AD\r") << QByteArray("R\r");
-    QTest::newRow("orbalite rename")
-        << orba << 1 << QByteArray("SONG1MP3NEWMP3RN\r") << QByteArray("R\r");
-    QTest::newRow("orbalite rename without names")
-        << orba << 1 << QByteArray("RN\r") << QByteArray("E\r");
-    QTest::newRow("orbalite format") << orba << 1 << QByteArray("FO\r") << QByteArray("R\r");
-    QTest::newRow("orbalite search") << orba << 1 << QByteArray("7SE\r") << QByteArray("R\r");
-    QTest::newRow("orbalite has no still") << orba << 1 << QByteArray("ST\r") << QByteArray("E\r");
+    row("nothing before the carriage return", "pelvox2", 1, "PL", "");
+    row("line feed after CR ignored", "pelvox2", 1, "PL\r\nPA\r\n", "R\rR\r");
+    row("empty line refused", "pelvox2", 1, "\r", "E\r");
+    row("unknown command refused", "pelvox2", 1, "ZZ\r", "E\r");
+    row("argument where none belongs", "pelvox2", 1, "5PL\r", "E\r");
+    // Each family's commands, and the arguments it refuses.
+    row("p2 search", "pelvox2", 1, "00012SE\r", "R\r");
+    row("p2 search without file", "pelvox2", 1, "SE\r", "E\r");
+    row("p2 mute audio", "pelvox2", 1, "0AD\r", "R\r");
+    row("p2 mute needs 0 or 1", "pelvox2", 1, "2VD\r", "E\r");
+    row("p2 sample rate next file", "pelvox2", 1, "5AR\r", "R\r");
+    row("p2 sample rate beyond 5", "pelvox2", 1, "6AR\r", "E\r");
+    row("p2 unit ID 126 set", "pelvox2", 1, "126ID\r", "R\r");
+    row("p2 unit ID 127 refused", "pelvox2", 1, "127ID\r", "E\r");
+    row("p2 subnet mask set", "pelvox2", 1, "255.255.255.0SM\r", "R\r");
+    row("p2 all-zero address refused", "pelvox2", 1, "0.0.0.0SM\r", "E\r");
+    row("p2 three parts refused", "pelvox2", 1, "10.0.1IP\r", "E\r");
+    row("p2 DHCP", "pelvox2", 1, "DHCPIP\r", "R\r");
+    row("p2 has no debug mode", "pelvox2", 1, "1DM\r", "E\r");
+    row("hd video format", "pelvoxhd", 1, "\"1080i25-16:9\"VD\r", "R\r");
+    row("hd unknown format", "pelvoxhd", 1, "\"SECAM\"VD\r", "E\r");
+    row("hd unquoted format", "pelvoxhd", 1, "PALVD\r", "E\r");
+    row("hd debug on", "pelvoxhd", 1, "1DM\r", "R\r");
+    row("hd colour space", "pelvoxhd", 1, "0VC\r", "R\r");
+    row("hd set IP", "pelvoxhd", 1, "192.168.0.20IP\r", "R\r");
+    row("hd has no unit ID command", "pelvoxhd", 1, "ID\r", "E\r");
+    row("wendlo assign", "wendlo", 1, "253SE\r", "R\r");
+    row("wendlo assign to all", "wendlo", 1, "25*SE\r", "R\r");
+    row("wendlo assign needs a file", "wendlo", 1, "3SE\r", "E\r");
+    row("wendlo file 512 refused", "wendlo", 1, "5123SE\r", "E\r");
+    row("wendlo file 1511 taken", "wendlo", 1, "15113PL\r", "R\r");
+    row("wendlo play without file", "wendlo", 1, "8PL\r", "R\r");
+    row("wendlo channel 9 refused", "wendlo", 1, "9PL\r", "E\r");
+    row("wendlo play needs a channel", "wendlo", 1, "PL\r", "E\r");
+    row("wendlo mute channel 2", "wendlo", 1, "02AD\r", "R\r");
+    row("wendlo reset channel", "wendlo", 1, "5RJ\r", "R\r");
+    row("wendlo keylock on", "wendlo", 1, "0KL\r", "R\r");
+    row("wendlo keylock 2 refused", "wendlo", 1, "2KL\r", "E\r");
+    row("orbalite volume 7", "orbalite", 1, "7AD\r", "R\r");
+    row("orbalite rename", "orbalite", 1, "SONG1MP3NEWMP3RN\r", "R\r");
+    row("orbalite rename without names", "orbalite", 1, "RN\r", "E\r");
+    row("orbalite format", "orbalite", 1, "FO\r", "R\r");
+    row("orbalite has no still", "orbalite", 1, "ST\r", "E\r");
 }
 
 void TestAsciiDevice::answers()
@@ -153,52 +106,34 @@ void TestAsciiDevice::answers()
     QFETCH(int, unit);
     QFETCH(QByteArray, input);
     QFETCH(QByteArray, expected);
-
-    const auto device = makeDevice(family, unit);
-    QCOMPARE(replies(*device, input), expected);
+    QCOMPARE(replies(*makeDevice(family, unit), input), expected);
 }
 
 void TestAsciiDevice::requestsAnswerAValue_data()
 {
     QTest::addColumn<QString>("family");
-    QTest::addColumn<QByteArray>("request");
-    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("pattern");
 
-    const QString p2 = QStringLiteral("pelvox2");
-    QTest::newRow("p2 unit ID is its own") << p2 << QByteArray("ID\r") << QStringLiteral("^1\\r$");
-    QTest::newRow("p2 IP address")
-        << p2 << QByteArray("IP\r") << QStringLiteral("^(\\d+\\.){3}\\d+\\r$");
-    QTest::newRow("p2 gateway") << p2 << QByteArray("GW\r")
-                                << QStringLiteral("^(\\d+\\.){3}\\d+\\r$");
-    QTest::newRow("p2 subnet mask")
-        << p2 << QByteArray("SM\r") << QStringLiteral("^(\\d+\\.){3}\\d+\\r$");
-    QTest::newRow("p2 file list of several lines")
-        << p2 << QByteArray("LS\r") << QStringLiteral("^([^\\r]+\\r){2,}$");
-    QTest::newRow("p2 version") << p2 << QByteArray("?V\r")
-                                << QStringLiteral("^[^\\r]*\\d\\.\\d[^\\r]*\\r$");
-    QTest::newRow("p2 current file") << p2 << QByteArray("?C\r") << QStringLiteral("^\\d+\\r$");
-    QTest::newRow("p2 current mode") << p2 << QByteArray("?P\r") << QStringLiteral("^[A-Z]{2}\\r$");
-    QTest::newRow("hd IP address") << QStringLiteral("pelvoxhd") << QByteArray("IP\r")
-                                   << QStringLiteral("^(\\d+\\.){3}\\d+\\r$");
-    QTest::newRow("hd OS version") << QStringLiteral("pelvoxhd") << QByteArray("?V\r")
-                                   << QStringLiteral("\\d\\.\\d[^\\r]*\\r$");
-    QTest::newRow("wendlo version")
-        << QStringLiteral("wendlo") << QByteArray("?V\r") << QStringLiteral("\\d\\.\\d[^\\r]*\\r$");
-    QTest::newRow("orbalite file list") << QStringLiteral("orbalite") << QByteArray("?D\r")
-                                        << QStringLiteral("^([^\\r]+\\.MP3\\r){2,}$");
-    QTest::newRow("orbalite storage")
-        << QStringLiteral("orbalite") << QByteArray("?R\r") << QStringLiteral("^\\d+ KB\\r$");
+    const char *version = "\\d\\.\\d[^\\r]*\\r$";
+    row("p2 unit ID is its own", "pelvox2", 1, "ID\r", "^1\\r$");
+    row("p2 file list of several lines", "pelvox2", 1, "LS\r", "^([^\\r]+\\r){2,}$");
+    row("p2 version", "pelvox2", 1, "?V\r", version);
+    row("hd OS version", "pelvoxhd", 1, "?V\r", version);
+    row("orbalite file list", "orbalite", 1, "?D\r", "^([^\\r]+\\.MP3\\r){2,}$");
+    row("orbalite storage", "orbalite", 1, "?R\r", "^\\d+ KB\\r$");
 }
 
 void TestAsciiDevice::requestsAnswerAValue()
 {
     QFETCH(QString, family);
-    QFETCH(QByteArray, request);
-    QFETCH(QString, pattern);
-
-    const auto device = makeDevice(family, 1);
-    const QString reply = QString::fromLatin1(replies(*device, request));
-    QVERIFY2(QRegularExpression(pattern).match(reply).hasMatch(), qPrintable(reply));
+    QFETCH(int, unit);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, pattern);
+    const QString reply = QString::fromLatin1(replies(*makeDevice(family, unit), input));
+    QVERIFY2(QRegularExpression(QString::fromLatin1(pattern)).match(reply).hasMatch(),
+             qPrintable(reply));
 }
 
 void TestAsciiDevice::requestArrivingInPieces()
@@ -223,16 +158,6 @@ void TestAsciiDevice::settingsAreRemembered()
     const auto device = makeDevice(QStringLiteral("pelvox2"), 1);
     QCOMPARE(replies(*device, "10.1.2.3IP\r12SE\rPA\r"), QByteArray("R\rR\rR\r"));
     QCOMPARE(replies(*device, "IP\r?C\r?P\r"), QByteArray("10.1.2.3\r12\rPA\r"));
-}
-
-void TestAsciiDevice::reportNamesUnitCommandAndReply()
-{
-    const auto device = makeDevice(QStringLiteral("pelvox2"), 1);
-    const auto exchanges = device->feed("1@PL\r5@PA\r");
-    QCOMPARE(exchanges.size(), 2);
-    QCOMPARE(exchanges[0].report, QStringLiteral("request 1@PL<0D>: unit 1, PL play -> R<0D>"));
-    QVERIFY2(exchanges[1].report.contains(QStringLiteral("no reply")),
-             qPrintable(exchanges[1].report));
 }
 
 QTEST_GUILESS_MAIN(TestAsciiDevice)

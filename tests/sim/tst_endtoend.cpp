@@ -16,16 +16,10 @@ namespace {
 const QString kSim = QStringLiteral(ZENTREL_SIM_PATH);
 const QString kProgram = QStringLiteral(ZENTREL_PROGRAM_PATH);
 constexpr int kSimPort = 3;
-constexpr int kHighestPort = 16;
 
 // Quick string 1 plays, quick string 2 asks for the version.
-const QByteArray kIni = "Port: 3\r\n"
-                        "View: Standard\r\n"
-                        "String 1: \"PL\" h0d\r\n"
-                        "String 2: \"?V\" h0d\r\n"
-                        "String 3: \r\n"
-                        "String 4: \r\n"
-                        "String 5: \r\n";
+const QByteArray kIni = "Port: 3\r\nView: Standard\r\nString 1: \"PL\" h0d\r\n"
+                        "String 2: \"?V\" h0d\r\nString 3: \r\nString 4: \r\nString 5: \r\n";
 
 } // namespace
 
@@ -95,14 +89,13 @@ void TestEndToEnd::quickStringsReachTheSimulatorAndItsRepliesComeBack()
     QDir(dir.path()).mkpath(QStringLiteral("ports"));
     // Every other number pinned to nothing: only the simulator is a port here,
     // whatever serial hardware this machine has.
-    for (int n = 0; n <= kHighestPort; ++n) {
+    for (int n = 0; n <= 16; ++n) {
         if (n != kSimPort)
             QFile::link(dir.filePath(QStringLiteral("absent-device")),
                         dir.filePath(QStringLiteral("ports/COM%1").arg(n)));
     }
     QFile ini(dir.filePath(QStringLiteral("Zentrel.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(kIni);
+    QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(kIni) == kIni.size());
     ini.close();
 
     ChildProcess sim(kSim, {"--port", QString::number(kSimPort), "--dir", dir.path()});
@@ -116,11 +109,8 @@ void TestEndToEnd::quickStringsReachTheSimulatorAndItsRepliesComeBack()
     QVERIFY(xdotool({"windowfocus", "--sync", window.section(u'\n', 0, 0)}));
 
     QVERIFY(xdotool({"key", "F1"}));
-    QVERIFY2(sim.waitForLine(QStringLiteral("request PL<0D>: PL play -> R<0D>")),
-             qPrintable(sim.output()));
-    QVERIFY2(sim.waitForLine(QStringLiteral("the program has read the reply")),
-             qPrintable(sim.output()));
-
+    for (const char *line : {"request PL<0D>: PL play -> R<0D>", "the program has read the reply"})
+        QVERIFY2(sim.waitForLine(QLatin1String(line)), qPrintable(sim.output()));
     QVERIFY(xdotool({"key", "F2"}));
     QVERIFY2(sim.waitForLine(QStringLiteral("request ?V<0D>: ?V firmware version request")),
              qPrintable(sim.output()));
