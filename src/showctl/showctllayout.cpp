@@ -99,16 +99,6 @@ const QHash<QString, CommandLayout> &layouts()
 
 } // namespace
 
-const QStringList &commandNames()
-{
-    static const QStringList names = [] {
-        QStringList all = layouts().keys();
-        all.sort(Qt::CaseInsensitive);
-        return all;
-    }();
-    return names;
-}
-
 const QStringList &responseModes()
 {
     static const QStringList modes{QStringLiteral("None"), QStringLiteral("ACK, NACK"),

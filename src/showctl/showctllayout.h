@@ -33,9 +33,6 @@ struct CommandLayout
     DataField data2;
 };
 
-// The commands of the menu, in the order the menu lists them.
-const QStringList &commandNames();
-
 // The response modes; a mode's byte on the wire is its place in this list.
 const QStringList &responseModes();
 
