@@ -82,7 +82,10 @@ std::optional<QByteArray> readFile()
 bool writeFile(const QByteArray &content)
 {
     QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a disk that fills up fails the write itself: a failure
+    // left to the flush inside commit() would still replace the old file
+    // with the part that fitted.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(content) != content.size()) {
         file.cancelWriting();

@@ -1,0 +1,265 @@
+#include "terminalharness.h"
+#include "tools/logtools.h"
+#include "tools/rapidfire.h"
+#include "tools/settingsfile.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+void runFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Every byte value in turn, as a device that sends anything at all would.
+QByteArray everyByteValue(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(i & 0xFF);
+    return bytes;
+}
+
+// The program directory becomes read-only, for root as well: a read-only
+// bind mount of it in a mount namespace of this process's own. Gives the
+// reason when that is not possible here.
+QString makeReadOnly(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::geteuid() != 0) {
+        return ::chmod(native.constData(), 0555) == 0 ? QString() : QStringLiteral("chmod failed");
+    }
+    if (::unshare(CLONE_NEWNS) != 0)
+        return QStringLiteral("no mount namespace: %1")
+            .arg(QString::fromLocal8Bit(strerror(errno)));
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0 ||
+        ::mount(nullptr, native.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) !=
+            0)
+        return QStringLiteral("no read-only bind mount: %1")
+            .arg(QString::fromLocal8Bit(strerror(errno)));
+    return {};
+}
+
+void undoReadOnly(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        ::chmod(native.constData(), 0755);
+    else
+        ::umount2(native.constData(), MNT_DETACH);
+}
+
+// Plays the operator at the save dialog: picks "All files", so the name is
+// taken as typed, types it, accepts, and agrees to replace what is there.
+void answerSaveDialog(const QString &name)
+{
+    QTimer::singleShot(0, [name] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(types);
+        const int index = types->findText(QStringLiteral("All files (*.*)"));
+        types->setCurrentIndex(index);
+        Q_EMIT types->activated(index);
+        Q_EMIT types->textActivated(types->itemText(index));
+        dialog->selectFile(name);
+        QTimer::singleShot(0, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void farEndVanishesDuringRapidFire()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        t.click("RapidCmd");
+        const QByteArray before = t.device.read(300);
+        QCOMPARE(before.size(), 300);
+        t.device.unplug();
+        QTRY_VERIFY(!t.window->VekComm().isOpen());
+        // The failure is told once, however many ticks meet the dead line,
+        // and Rapid Fire runs on until the operator stops it.
+        QTRY_COMPARE(t.messages.shown.size(), 1);
+        runFor(300);
+        QCOMPARE(t.messages.texts(), QStringList{"Error on COM1, port may be in use already!"});
+        QVERIFY(t.window->rapidFire()->RapidTimer().isActive());
+        QCOMPARE(t.window->VekComm().pendingOutput(), 0);
+        // Everything that arrived before is in the log.
+        QVERIFY(t.logText().count("Command Sent:  PL|") >= 1 + before.size() / 3);
+        t.click("RapidCmd");
+        QCOMPARE(t.find<QPushButton>("RapidCmd")->text(), QStringLiteral("Rapid Fire"));
+        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
+    }
+
+    void farEndFloodsOneMegabyteAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("view");
+        QTest::addColumn<int>("charactersPerByte");
+        QTest::newRow("Standard") << QByteArray("Standard") << 1;
+        QTest::newRow("Hex") << QByteArray("Hex") << 4;
+    }
+
+    void farEndFloodsOneMegabyteAtOnce()
+    {
+        QFETCH(QByteArray, view);
+        QFETCH(int, charactersPerByte);
+        TerminalHarness t(iniWith("1", view));
+        const QByteArray flood = everyByteValue(1024 * 1024);
+        t.device.write(flood);
+        const qsizetype expected = sizeof kReceivedLabel - 1 + flood.size() * charactersPerByte;
+        QTRY_COMPARE_WITH_TIMEOUT(t.logText().size(), expected, 20000);
+        // All of it, in order, on one received line.
+        QByteArray rendered(kReceivedLabel);
+        renderBytes(rendered, flood, *viewModeFromText(QString::fromLatin1(view)));
+        QVERIFY(t.logText() == rendered);
+        QCOMPARE(t.window->log()->log().lineCount(), 1);
+        QVERIFY(t.messages.shown.isEmpty());
+        QVERIFY(t.window->VekComm().isOpen());
+        // The line still works both ways afterwards.
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+    }
+
+    void readOnlyProgramDirectoryAtExitIsSilent()
+    {
+        auto t = std::make_unique<TerminalHarness>();
+        const QString dir = t->dir.path();
+        const QByteArray before = t->dir.readIni();
+        t->window->SendCommand("PL\r");
+        t->pick("ViewCmb", QStringLiteral("Hex"));
+        const QString why = makeReadOnly(dir);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+        QFile probe(dir + QStringLiteral("/probe"));
+        const bool writable = probe.open(QIODevice::WriteOnly);
+        t->window->close();
+        const auto messages = t->messages.shown;
+        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+        const QByteArray after = t->dir.readIni();
+        undoReadOnly(dir);
+        QVERIFY2(!writable, "the directory was still writable");
+        QVERIFY(messages.isEmpty());
+        // The old settings stay whole, and no half-written copy is left.
+        QCOMPARE(after, before);
+        QCOMPARE(left, QStringList{settings::kFileName});
+        t.reset();
+    }
+
+    void saveOntoFullDeviceIsReportedAndKeepsTheFile()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        t.device.write("R\r");
+        QTRY_COMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
+        // A device that takes nothing: /dev/full itself, or, for root (who
+        // could create files beside it), a device node of the same kind here.
+        QString full = QStringLiteral("/dev/full");
+        if (::geteuid() == 0) {
+            full = t.dir.filePath(QStringLiteral("full"));
+            QVERIFY(::mknod(QFile::encodeName(full).constData(), S_IFCHR | 0666, makedev(1, 7)) ==
+                    0);
+        }
+        answerSaveDialog(full);
+        t.click("SaveLogCmd");
+        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
+        QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+        // The device is still the device, not a file put in its place.
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(full).constData(), &status), 0);
+        QVERIFY(S_ISCHR(status.st_mode));
+        QCOMPARE(QDir(t.dir.path()).entryList({"full.*"}, QDir::Files), QStringList());
+    }
+
+    void saveThatRunsOutOfRoomKeepsTheOldFile()
+    {
+        TerminalHarness t;
+        for (int n = 0; n < 50; ++n)
+            t.window->SendCommand("PL\r");
+        const QString path = t.dir.filePath(QStringLiteral("session.log"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the session before\r\n");
+        old.close();
+        // The disk fills up after a few hundred bytes: writes beyond that
+        // fail as they would on a full device.
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = limit;
+        small.rlim_cur = 300;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        answerSaveDialog(path);
+        t.click("SaveLogCmd");
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, previousSignal);
+        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
+        QCOMPARE(fileContent(path), QByteArray("the session before\r\n"));
+        QCOMPARE(QDir(t.dir.path()).entryList({"session.log*"}, QDir::Files),
+                 QStringList{"session.log"});
+    }
+
+    void settingsThatRunOutOfRoomKeepTheOldFile()
+    {
+        AppDirectory dir;
+        const QByteArray old = iniWith("1", "Standard", {"\"old\""});
+        dir.writeIni(old);
+        settings::Values values{QStringLiteral("2"), QStringLiteral("Hex"), {}};
+        values.strings[0] = QString(400, u'x');
+        const auto content = settings::compose(values);
+        QVERIFY(content);
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = limit;
+        small.rlim_cur = 100;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool written = settings::writeFile(*content);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, previousSignal);
+        QVERIFY(!written);
+        QCOMPARE(dir.readIni(), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{settings::kFileName});
+    }
+};
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"
