@@ -9,7 +9,9 @@ packages=(
     libgl-dev fonts-dejavu-core
     xvfb xauth xdotool
     desktop-file-utils
+    bsdextrautils
 )
+# The sanitizer build and the fuzz targets: clang with libFuzzer.
 if [ "${1:-}" = "--test" ]; then
     packages+=(clang libclang-rt-14-dev)
 fi

@@ -1,7 +1,33 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test.
+#
+# With CI=true, or --sanitizers, it goes on to build the asan preset and run
+# the whole suite again under the address and undefined-behaviour sanitizers,
+# then fuzzes the input parsers for a minute each (fuzz/run.sh): about a
+# quarter of an hour more on two cores. Other arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+extended=false
+[ "${CI:-}" = true ] && extended=true
+ctest_args=()
+for argument in "$@"; do
+    case "$argument" in
+        --sanitizers) extended=true ;;
+        *) ctest_args+=("$argument") ;;
+    esac
+done
+
 scripts/deps.sh --test
 scripts/build.sh
-ctest --preset dev "$@"
+ctest --preset dev "${ctest_args[@]}"
+
+if [ "$extended" = true ]; then
+    echo "== The whole suite under the address and undefined-behaviour sanitizers"
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan
+    ctest --preset asan "${ctest_args[@]}"
+
+    echo "== Fuzzing the notation, settings, log and packet parsers"
+    fuzz/run.sh
+fi

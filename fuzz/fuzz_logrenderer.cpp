@@ -1,0 +1,67 @@
+// Received bytes as a device may send them, through every view and into the
+// log as sent and received pieces.
+#include "terminal/logwriter.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace zentrel;
+
+namespace {
+
+void checkRendering(QByteArrayView bytes, ViewMode mode)
+{
+    QByteArray out("prefix");
+    renderBytes(out, bytes, mode);
+    qsizetype controls = 0;
+    for (const char c : bytes)
+        controls += static_cast<unsigned char>(c) < 32 ? 1 : 0;
+    const qsizetype expected = mode == ViewMode::Standard ? bytes.size()
+                               : mode == ViewMode::Mixed  ? bytes.size() + 3 * controls
+                                                          : 4 * bytes.size();
+    if (out.size() != 6 + expected || !out.startsWith("prefix"))
+        std::abort();
+    // No view lets a control byte through to the log: a CR or LF there would
+    // break the log's lines.
+    for (qsizetype i = 6; i < out.size(); ++i) {
+        if (static_cast<unsigned char>(out.at(i)) < 32)
+            std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    for (const auto mode : {ViewMode::Standard, ViewMode::Mixed, ViewMode::Hex})
+        checkRendering(bytes, mode);
+
+    // The first byte picks the view; each later byte below 4 ends a piece
+    // and says which way the next one travels.
+    if (bytes.isEmpty())
+        return 0;
+    const auto mode = static_cast<ViewMode>(static_cast<unsigned char>(bytes.front()) % 3);
+    LogText log;
+    LogWriter writer(log);
+    qsizetype start = 1;
+    Direction direction = Direction::Received;
+    for (qsizetype i = 1; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && static_cast<unsigned char>(bytes.at(i)) >= 4)
+            continue;
+        writer.write(bytes.sliced(start, i - start), direction, mode);
+        if (i < bytes.size())
+            direction = bytes.at(i) % 2 ? Direction::Sent : Direction::Received;
+        start = i + 1;
+    }
+    // The line table agrees with the text.
+    qsizetype position = 0;
+    for (qsizetype line = 0; line < log.lineCount(); ++line) {
+        if (log.lineStart(line) != position || log.lineOf(position) != line)
+            std::abort();
+        position += log.lineLength(line) + 2;
+    }
+    if (position - 2 != log.size())
+        std::abort();
+    return 0;
+}
