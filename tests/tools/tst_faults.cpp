@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -128,6 +129,29 @@ private Q_SLOTS:
         t.click("RapidCmd");
         QCOMPARE(t.find<QPushButton>("RapidCmd")->text(), QStringLiteral("Rapid Fire"));
         QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
+    }
+
+    // A far end that stops reading: a pseudo-terminal would take kilobytes
+    // before refusing more, but no more goes out than a 9600-baud line could
+    // have carried meanwhile, plus the transmit buffer.
+    void stalledFarEndIsSentNoMoreThanTheLineCarries()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        QElapsedTimer clock;
+        clock.start();
+        t.click("RapidCmd");
+        runFor(400);
+        t.click("RapidCmd");
+        const qint64 elapsedMs = clock.elapsed();
+        const QByteArray arrived = t.device.readFor(200);
+        const qint64 lineCarried = elapsedMs * 960 / 1000 + 1;
+        QVERIFY2(
+            arrived.size() <= RapidFire::kTransmitBuffer + 3 + lineCarried,
+            qPrintable(QStringLiteral("%1 bytes in %2 ms").arg(arrived.size()).arg(elapsedMs)));
+        QVERIFY(arrived.size() >= RapidFire::kTransmitBuffer);
+        QCOMPARE(arrived, QByteArray("PL\r").repeated(arrived.size() / 3));
     }
 
     void farEndFloodsOneMegabyteAtOnce_data()
