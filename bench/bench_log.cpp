@@ -91,9 +91,22 @@ void logAppends(Report &report)
     const std::vector<qsizetype> sizes = {1'000, 10'000, 100'000, 1'000'000};
     std::vector<double> costs;
     qint64 resident = 0;
+    QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/zentrel-bench-XXXXXX"));
+    const QString path = dir.filePath(QStringLiteral("session.log"));
+    double saveSeconds = 0;
+    bool savedWhole = false;
+    qsizetype savedBytes = 0;
     for (const auto lines : sizes) {
         traffic.growTo(lines);
-        resident = residentBytes() - residentBefore;
+        if (lines == sizes.back()) {
+            resident = residentBytes() - residentBefore;
+            QElapsedTimer clock;
+            clock.start();
+            const bool saved = LogTools::saveLog(view.text(), path);
+            saveSeconds = clock.nsecsElapsed() / 1e9;
+            savedBytes = view.text().size();
+            savedWhole = saved && QFile(path).size() == savedBytes + 2;
+        }
         costs.push_back(appendCost(traffic));
         report.info(QStringLiteral("log append at %L1 lines").arg(lines),
                     fixed(costs.back(), 0) + QStringLiteral(" ns"));
@@ -101,22 +114,12 @@ void logAppends(Report &report)
     const double ratio = costs.back() / costs.front();
     report.goal(QStringLiteral("log append 1,000,000 : 1,000 lines"), fixed(ratio, 2),
                 QStringLiteral("<= 1.5"), ratio <= 1.5);
-
     report.goal(QStringLiteral("log memory at %L1 lines").arg(sizes.back()), mebibytes(resident),
                 QStringLiteral("< 32 MiB"), resident < 32 * 1024 * 1024);
-
-    QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/zentrel-bench-XXXXXX"));
-    const QString path = dir.filePath(QStringLiteral("session.log"));
-    QElapsedTimer clock;
-    clock.start();
-    const bool saved = LogTools::saveLog(view.text(), path);
-    const double seconds = clock.nsecsElapsed() / 1e9;
-    const bool whole = QFile(path).size() == view.text().size() + 2;
-    report.goal(QStringLiteral("Save Log of %L1 lines (%2)")
-                    .arg(view.log().lineCount())
-                    .arg(mebibytes(view.text().size())),
-                fixed(seconds * 1000, 0) + QStringLiteral(" ms"), QStringLiteral("< 1000 ms"),
-                saved && whole && seconds < 1.0);
+    report.goal(
+        QStringLiteral("Save Log of %L1 lines (%2)").arg(sizes.back()).arg(mebibytes(savedBytes)),
+        fixed(saveSeconds * 1000, 0) + QStringLiteral(" ms"), QStringLiteral("< 1000 ms"),
+        savedWhole && saveSeconds < 1.0);
 
     const double shortLine = gluedCostAt(100);
     const double longLine = gluedCostAt(1'000'000);
