@@ -14,10 +14,10 @@ namespace zentrel {
 
 namespace {
 
-QWidget *makeWidget(QWidget *parent, const ControlSpec &spec)
+QWidget *makeWidget(QWidget *parent, const ControlSpec &row)
 {
-    const auto caption = QString::fromLatin1(spec.caption);
-    switch (spec.kind) {
+    const auto caption = QString::fromLatin1(row.caption);
+    switch (row.kind) {
     case ControlKind::Button:
         return new QPushButton(caption, parent);
     case ControlKind::Label:
@@ -33,7 +33,7 @@ QWidget *makeWidget(QWidget *parent, const ControlSpec &spec)
     case ControlKind::Text: {
         auto *field = new FilteredLineEdit(parent);
         // Without a limit of its own a field takes any length, not Qt's 32767.
-        field->setMaxLength(spec.maxLength > 0 ? spec.maxLength : std::numeric_limits<int>::max());
+        field->setMaxLength(row.maxLength > 0 ? row.maxLength : std::numeric_limits<int>::max());
         return field;
     }
     case ControlKind::Check:
@@ -46,27 +46,27 @@ QWidget *makeWidget(QWidget *parent, const ControlSpec &spec)
 
 } // namespace
 
-QWidget *createControl(QWidget *parent, const ControlSpec &spec)
+QWidget *createControl(QWidget *parent, const ControlSpec &row)
 {
-    QWidget *widget = makeWidget(parent, spec);
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    widget->setGeometry(spec.place.toPixels());
-    if (*spec.tooltip)
-        widget->setToolTip(QString::fromLatin1(spec.tooltip));
-    if (spec.bold || spec.pointSize > 0) {
+    QWidget *widget = makeWidget(parent, row);
+    widget->setObjectName(QString::fromLatin1(row.name));
+    widget->setGeometry(row.place.toPixels());
+    if (*row.tooltip)
+        widget->setToolTip(QString::fromLatin1(row.tooltip));
+    if (row.bold || row.pointSize > 0) {
         QFont font = widget->font();
-        font.setBold(spec.bold);
-        if (spec.pointSize > 0)
-            font.setPointSizeF(spec.pointSize);
+        font.setBold(row.bold);
+        if (row.pointSize > 0)
+            font.setPointSizeF(row.pointSize);
         widget->setFont(font);
     }
     return widget;
 }
 
-void createControls(QWidget *parent, std::span<const ControlSpec> specs)
+void createControls(QWidget *parent, std::span<const ControlSpec> rows)
 {
-    for (const auto &spec : specs)
-        createControl(parent, spec);
+    for (const auto &row : rows)
+        createControl(parent, row);
 }
 
 } // namespace zentrel

@@ -42,8 +42,8 @@ struct ControlSpec
     int maxLength = 0;   // text fields only; 0: no limit at all
 };
 
-QWidget *createControl(QWidget *parent, const ControlSpec &spec);
-void createControls(QWidget *parent, std::span<const ControlSpec> specs);
+QWidget *createControl(QWidget *parent, const ControlSpec &row);
+void createControls(QWidget *parent, std::span<const ControlSpec> rows);
 
 // The control the form table created under that name; it must exist.
 template <typename T> T *control(const QWidget *form, const char *name)
