@@ -1,4 +1,5 @@
 #include "terminalharness.h"
+#include "testhelpers.h"
 #include "tools/logtools.h"
 #include "tools/rapidfire.h"
 #include "tools/settingsfile.h"
@@ -25,19 +26,6 @@ using namespace zentrel;
 using namespace zentrel::test;
 
 namespace {
-
-void runFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // Every byte value in turn, as a device that sends anything at all would.
 QByteArray everyByteValue(qsizetype size)

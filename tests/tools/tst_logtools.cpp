@@ -1,4 +1,5 @@
 #include "terminalharness.h"
+#include "testhelpers.h"
 #include "tools/logtools.h"
 
 #include <QApplication>
@@ -44,12 +45,6 @@ void cancelSaveDialog()
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
             dialog->reject();
     });
-}
-
-QByteArray fileContent(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "terminalharness.h"
+#include "testhelpers.h"
 #include "tools/rapidfire.h"
 
 #include <QTimer>
@@ -7,13 +8,6 @@ using namespace zentrel;
 using namespace zentrel::test;
 
 namespace {
-
-void runFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 int sentLines(const QByteArray &log)
 {
