@@ -5,11 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace zentrel::bench {
@@ -32,24 +29,14 @@ void sleepMicroseconds(int microseconds)
 
 FarEnd::FarEnd()
 {
-    char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+    if (!m_pty.isValid())
         qFatal("openpty failed");
-    termios raw = {};
-    ::tcgetattr(m_slave, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(m_slave, TCSANOW, &raw);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
-    m_slavePath = QString::fromLocal8Bit(name);
+    m_master = m_pty.masterFd();
 }
 
 FarEnd::~FarEnd()
 {
     stop();
-    unplug();
-    ::close(m_slave);
 }
 
 template <typename Work> void FarEnd::start(Work work)
@@ -77,8 +64,7 @@ void FarEnd::join()
 
 void FarEnd::unplug()
 {
-    if (m_master >= 0)
-        ::close(m_master);
+    m_pty.unplug();
     m_master = -1;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pseudoterminal.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,7 +21,7 @@ public:
     FarEnd(const FarEnd &) = delete;
     FarEnd &operator=(const FarEnd &) = delete;
 
-    QString slavePath() const { return m_slavePath; }
+    QString slavePath() const { return m_pty.slavePath(); }
 
     // Writes all of data as fast as the line takes it.
     void flood(QByteArray data);
@@ -48,9 +50,8 @@ private:
     bool writeAll(const char *data, qsizetype size);
     int unread() const;
 
+    test::PseudoTerminal m_pty;
     int m_master = -1;
-    int m_slave = -1;
-    QString m_slavePath;
     std::thread m_thread;
     std::atomic<bool> m_stop = false;
     std::atomic<qint64> m_written = 0;

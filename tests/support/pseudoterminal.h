@@ -19,6 +19,9 @@ public:
 
     bool isValid() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
+    // The device's side, for a far end that reads and writes on its own
+    // (non-blocking; -1 once unplugged).
+    int masterFd() const { return m_master; }
 
     // Reads what the program wrote, serving the Qt event loop meanwhile,
     // until `expected` bytes arrived or the time is up.
