@@ -1,18 +1,19 @@
 #include "app/terminal.h"
 
 #include "app/aboutbox.h"
-#include "app/filteredlineedit.h"
-#include "app/formtable.h"
 #include "devices/orbalitepanel.h"
 #include "devices/pelvox2panel.h"
 #include "devices/pelvoxhdpanel.h"
 #include "devices/wendlopanel.h"
+#include "forms/filteredlineedit.h"
+#include "forms/formtable.h"
 #include "serial/com.h"
 #include "showctl/showctlpanel.h"
 #include "terminal/logview.h"
 #include "terminal/unitid.h"
 #include "tools/customnotation.h"
 #include "tools/logtools.h"
+#include "tools/portlist.h"
 #include "tools/rapidfire.h"
 #include "tools/stringsfrm.h"
 
@@ -34,55 +35,8 @@ namespace {
 
 constexpr Twips kLogPlace{120, 120, 5535, 2895};
 constexpr Twips kTabPlace{120, 3600, 7575, 2175};
-constexpr int kHighestTarget = 121;
 
 using K = ControlKind;
-
-// The window's own controls, outside the group frames.
-constexpr ControlSpec kWindowControls[] = {
-    {K::Group, "Frame2", "Settings", "", {5760, 120, 1935, 1335}},
-    {K::Group, "QuickFrm", "Quick Strings", "", {5760, 1560, 1935, 2175}},
-    {K::Button, "ClearCmd", "Clear Log", "Clear all text from log window.", {120, 3000, 855, 255}},
-    {K::Button, "SaveLogCmd", "Save Log", "Save log to file.", {1080, 3000, 855, 255}},
-    {K::Button, "FontCmd", "Font Size", "Change log window font size.", {2040, 3000, 855, 255}},
-    {K::Button,
-     "RapidCmd",
-     "Rapid Fire",
-     "Send last serial string in rapid succession.",
-     {3840, 3000, 975, 255}},
-    {K::Group, "Frame1", "Custom Serial String", "", {120, 5880, 6615, 670}},
-    {K::Button, "ExitCmd", "Exit", "", {6960, 6180, 735, 375}, true},
-};
-
-constexpr ControlSpec kSettingsControls[] = {
-    {K::Label, "Label1", "Port:", "", {120, 240, 495, 255}, true},
-    {K::List, "PortCmb", "", "", {720, 240, 615, 315}},
-    {K::Label, "Label2", "View:", "", {120, 600, 615, 255}, true},
-    {K::List, "ViewCmb", "Standard|Mixed|Hex", "Log window view type.", {720, 600, 1125, 315}},
-    {K::Check, "IDChk", "Use ID:", "", {120, 960, 1095, 255}, true},
-    {K::Text,
-     "IDTxt",
-     "",
-     "ID number of device to control.",
-     {1200, 960, 495, 285},
-     false,
-     0,
-     unitid::kMaxLength},
-};
-
-constexpr ControlSpec kQuickControls[] = {
-    {K::Button, "CfgStrCmd", "Configure Strings", "", {120, 240, 1575, 255}},
-    {K::Button, "Str1Cmd", "Send String 1", "", {120, 600, 1575, 255}},
-    {K::Button, "Str2Cmd", "Send String 2", "", {120, 900, 1575, 255}},
-    {K::Button, "Str3Cmd", "Send String 3", "", {120, 1200, 1575, 255}},
-    {K::Button, "Str4Cmd", "Send String 4", "", {120, 1500, 1575, 255}},
-    {K::Button, "Str5Cmd", "Send String 5", "", {120, 1800, 1575, 255}},
-};
-
-constexpr ControlSpec kCustomControls[] = {
-    {K::Text, "CustomTxt", "", "Create custom serial command string.", {120, 240, 5535, 285}},
-    {K::Button, "SendCusCmd", "Send", "Send custom command string.", {5760, 240, 735, 285}, true},
-};
 
 struct TabRow
 {
@@ -97,6 +51,65 @@ constexpr TabRow kTabs[] = {
 };
 
 } // namespace
+
+// The window's own controls, outside the group frames. The log tools and
+// Rapid Fire wire the buttons they are handed.
+const ControlSpec Terminal::kWindowControls[] = {
+    {K::Group, "Frame2", "Settings", "", {5760, 120, 1935, 1335}},
+    {K::Group, "QuickFrm", "Quick Strings", "", {5760, 1560, 1935, 2175}},
+    {K::Button, "ClearCmd", "Clear Log", "Clear all text from log window.", {120, 3000, 855, 255}},
+    {K::Button, "SaveLogCmd", "Save Log", "Save log to file.", {1080, 3000, 855, 255}},
+    {K::Button, "FontCmd", "Font Size", "Change log window font size.", {2040, 3000, 855, 255}},
+    {K::Button,
+     "RapidCmd",
+     "Rapid Fire",
+     "Send last serial string in rapid succession.",
+     {3840, 3000, 975, 255}},
+    {K::Group, "Frame1", "Custom Serial String", "", {120, 5880, 6615, 670}},
+    {K::Button, "ExitCmd", "Exit", "", {6960, 6180, 735, 375}, true, 0, run<&QWidget::close>},
+};
+
+const ControlSpec Terminal::kSettingsControls[] = {
+    {K::Label, "Label1", "Port:", "", {120, 240, 495, 255}, true},
+    // Picks by the operator; the program's own selections call the handler
+    // itself (selectPort), so each change runs it exactly once.
+    {K::List, "PortCmb", "", "", {720, 240, 615, 315}, false, 0, run<&Terminal::PortCmb_Click>},
+    {K::Label, "Label2", "View:", "", {120, 600, 615, 255}, true},
+    {K::List, "ViewCmb", "Standard|Mixed|Hex", "Log window view type.", {720, 600, 1125, 315}},
+    {K::Check, "IDChk", "Use ID:", "", {120, 960, 1095, 255}, true},
+    {K::Text,
+     "IDTxt",
+     "",
+     "ID number of device to control.",
+     {1200, 960, 495, 285},
+     false,
+     0,
+     run<&Terminal::IDTxt_Change>,
+     unitid::kMaxLength},
+};
+
+// clang-format off
+const ControlSpec Terminal::kQuickControls[] = {
+    {K::Button, "CfgStrCmd", "Configure Strings", "", {120, 240, 1575, 255}, false, 0,
+     run<&Terminal::CfgStrCmd_Click>},
+    {K::Button, "Str1Cmd", "Send String 1", "", {120, 600, 1575, 255}, false, 0,
+     run<&Terminal::StrCmd_Click, 1>},
+    {K::Button, "Str2Cmd", "Send String 2", "", {120, 900, 1575, 255}, false, 0,
+     run<&Terminal::StrCmd_Click, 2>},
+    {K::Button, "Str3Cmd", "Send String 3", "", {120, 1200, 1575, 255}, false, 0,
+     run<&Terminal::StrCmd_Click, 3>},
+    {K::Button, "Str4Cmd", "Send String 4", "", {120, 1500, 1575, 255}, false, 0,
+     run<&Terminal::StrCmd_Click, 4>},
+    {K::Button, "Str5Cmd", "Send String 5", "", {120, 1800, 1575, 255}, false, 0,
+     run<&Terminal::StrCmd_Click, 5>},
+};
+
+const ControlSpec Terminal::kCustomControls[] = {
+    {K::Text, "CustomTxt", "", "Create custom serial command string.", {120, 240, 5535, 285}},
+    {K::Button, "SendCusCmd", "Send", "Send custom command string.", {5760, 240, 735, 285}, true,
+     0, run<&Terminal::SendCusCmd_Click>},
+};
+// clang-format on
 
 Terminal::Terminal(MessageSink &messages, QWidget *parent)
     : QWidget(parent), m_messages(messages), RichTextBox1(new LogView(this)),
@@ -131,9 +144,9 @@ void Terminal::buildControls()
     RichTextBox1->setGeometry(kLogPlace.toPixels());
 
     createControls(this, kWindowControls);
-    createControls(control<QGroupBox>(this, "Frame2"), kSettingsControls);
-    createControls(control<QGroupBox>(this, "QuickFrm"), kQuickControls);
-    createControls(control<QGroupBox>(this, "Frame1"), kCustomControls);
+    createControls(control<QGroupBox>(this, "Frame2"), kSettingsControls, this);
+    createControls(control<QGroupBox>(this, "QuickFrm"), kQuickControls, this);
+    createControls(control<QGroupBox>(this, "Frame1"), kCustomControls, this);
     PortCmb = control<QComboBox>(this, "PortCmb");
     ViewCmb = control<QComboBox>(this, "ViewCmb");
     IDChk = control<QCheckBox>(this, "IDChk");
@@ -167,22 +180,7 @@ void Terminal::buildControls()
 void Terminal::connectHandlers()
 {
     connect(&m_link, &SerialLink::received, this, &Terminal::VekComm_OnComm);
-    // Picks by the operator; the program's own selections call the handler
-    // itself (selectPort), so each change runs it exactly once.
-    connect(PortCmb, &QComboBox::activated, this, &Terminal::PortCmb_Click);
-    connect(IDTxt, &QLineEdit::textChanged, this, &Terminal::IDTxt_Change);
     connect(DeviceTab, &QTabBar::tabBarClicked, this, &Terminal::DeviceTab_Click);
-    connect(control<QPushButton>(this, "SendCusCmd"), &QPushButton::clicked, this,
-            &Terminal::SendCusCmd_Click);
-    connect(control<QPushButton>(this, "ExitCmd"), &QPushButton::clicked, this, &QWidget::close);
-
-    for (int k = 1; k <= settings::kQuickStringCount; ++k) {
-        const auto name = QStringLiteral("Str%1Cmd").arg(k);
-        connect(findChild<QPushButton *>(name), &QPushButton::clicked, this,
-                [this, k] { StrCmd_Click(k); });
-    }
-    connect(control<QPushButton>(this, "CfgStrCmd"), &QPushButton::clicked, this,
-            &Terminal::CfgStrCmd_Click);
     m_rapid = new RapidFire(*this, control<QPushButton>(this, "RapidCmd"));
     m_logTools = new LogTools(*RichTextBox1, m_writer, m_messages, this);
     connect(control<QPushButton>(this, "ClearCmd"), &QPushButton::clicked, m_logTools,
@@ -201,11 +199,8 @@ void Terminal::Form_Load()
         m_panels[i]->setVisible(i == 0);
     ViewCmb->setCurrentIndex(0);
     m_writer.setNewReceiveLine(true);
-    for (const int n : com::ProbePorts())
-        PortCmb->addItem(QString::number(n));
+    PortCmb->addItems(portlist::entries(com::ProbePorts()));
     PortCmb->setCurrentIndex(-1);
-    for (int n = 0; n <= kHighestTarget; ++n)
-        m_showCtl->TargetAdrCmb->addItem(QString::number(n));
     LoadINI();
     RichTextBox1->setFontPointSize(10);
     m_writer.setNewReceiveLine(true);
@@ -242,41 +237,29 @@ void Terminal::SendCommand(QByteArray text)
     report(send(std::move(text)));
 }
 
-Terminal::SendOutcome Terminal::send(QByteArray text)
+SendOutcome Terminal::send(QByteArray text)
 {
     if (PortCmb->currentText().isEmpty())
         return SendOutcome::NoPort;
     if (!m_link.isOpen() && !m_link.open())
         return SendOutcome::LineError;
-    if (m_idAllowed && IDTxt->isEnabled() && IDChk->isEnabled() && IDChk->isChecked()) {
-        if (IDTxt->text().isEmpty())
-            return SendOutcome::NoUnitId;
-        text.prepend(IDTxt->text().toLatin1() + '@');
-    }
-    if (!m_link.write(text))
+    const auto framed =
+        unitid::address(std::move(text), {m_idAllowed, IDTxt->isEnabled() && IDChk->isEnabled(),
+                                          IDChk->isChecked(), IDTxt->text()});
+    if (!framed)
+        return SendOutcome::NoUnitId;
+    if (!m_link.write(*framed))
         return SendOutcome::LineError;
-    m_lastCommand = text;
+    m_lastCommand = *framed;
     m_idAllowed = true;
-    WriteLog(text, Direction::Sent);
+    WriteLog(*framed, Direction::Sent);
     return SendOutcome::Sent;
 }
 
 void Terminal::report(SendOutcome outcome)
 {
-    switch (outcome) {
-    case SendOutcome::Sent:
-        break;
-    case SendOutcome::NoPort:
-        m_messages.show(QStringLiteral("Select COMM port!"));
-        break;
-    case SendOutcome::NoUnitId:
-        m_messages.show(QStringLiteral("Select unit ID!"));
-        break;
-    case SendOutcome::LineError:
-        m_messages.show(QStringLiteral("Error on COM%1, port may be in use already!")
-                            .arg(PortCmb->currentText()));
-        break;
-    }
+    if (outcome != SendOutcome::Sent)
+        m_messages.show(sendOutcomeMessage(outcome, PortCmb->currentText()));
 }
 
 QByteArray Terminal::ConvertCustom(const QString &CustomStr)
@@ -398,12 +381,8 @@ void Terminal::refusePort(const QString &portText)
 {
     m_messages.showMessage(QStringLiteral("COMM port may be in use by another program!"),
                            QStringLiteral("Error opening COM%1!").arg(portText));
-    const QString held = QString::number(m_link.portNumber());
-    // When the port refused is the one still held, there is nothing to fall
-    // back to; trying it again would only repeat the message.
-    if (held == portText)
-        return;
-    selectPort(PortCmb->findText(held));
+    if (const auto fallback = portlist::fallbackIndex(entries(), m_link.portNumber(), portText))
+        selectPort(*fallback);
 }
 
 void Terminal::selectPort(int index)
@@ -458,9 +437,10 @@ void Terminal::LoadINI()
         } else if (!line.prefixOk) {
             m_messages.show(settings::corruptLineMessage(i));
         } else if (i == settings::kPortLine) {
-            if (!line.value.isEmpty() && line.value.at(0).isDigit() &&
-                line.value.at(0).unicode() < 128)
-                selectSavedPort(line.value);
+            // Straight to the saved port: opening each port on the way would
+            // toggle the control lines of whatever hangs on it.
+            if (const auto index = portlist::savedPortIndex(entries(), line.value))
+                selectPort(*index);
         } else {
             m_quickStrings[std::size_t(i - settings::kFirstStringLine)] = line.value;
         }
@@ -475,14 +455,12 @@ void Terminal::applyView(const settings::Line &line)
         m_messages.show(settings::corruptLineMessage(settings::kViewLine));
 }
 
-void Terminal::selectSavedPort(const QString &value)
+QStringList Terminal::entries() const
 {
-    if (PortCmb->count() == 0)
-        return;
-    // Straight to the saved port: opening each port on the way would toggle
-    // the control lines of whatever hangs on it.
-    const int index = PortCmb->findText(value, Qt::MatchExactly);
-    selectPort(index < 0 ? PortCmb->count() - 1 : index);
+    QStringList list;
+    for (int i = 0; i < PortCmb->count(); ++i)
+        list.append(PortCmb->itemText(i));
+    return list;
 }
 
 } // namespace zentrel

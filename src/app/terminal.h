@@ -1,8 +1,9 @@
 #pragma once
 
+#include "forms/formtable.h"
 #include "serial/seriallink.h"
-#include "terminal/commandport.h"
 #include "terminal/logwriter.h"
+#include "terminal/sendport.h"
 #include "tools/settingsfile.h"
 
 #include <QPointer>
@@ -31,13 +32,11 @@ class StringsFrm;
 // The main window: log, settings box, tool buttons, device tabs and the
 // custom line. It owns the serial link, and every byte sent leaves through
 // its SendCommand.
-class Terminal : public QWidget, public CommandPort
+class Terminal : public QWidget, public SendPort
 {
     Q_OBJECT
 
 public:
-    enum class SendOutcome { Sent, NoPort, NoUnitId, LineError };
-
     // Builds the window and runs its load steps; the caller shows it.
     explicit Terminal(MessageSink &messages, QWidget *parent = nullptr);
     ~Terminal() override;
@@ -46,16 +45,17 @@ public:
     MessageSink &messages() override { return m_messages; }
 
     // SendCommand without telling the operator; the caller reports.
-    SendOutcome send(QByteArray text);
-    void report(SendOutcome outcome);
+    SendOutcome send(QByteArray text) override;
+    void report(SendOutcome outcome) override;
 
     void LoadINI();
     QByteArray ConvertCustom(const QString &CustomStr);
     void WriteLog(QByteArrayView data, Direction direction);
 
-    const QByteArray &LastCommand() const { return m_lastCommand; }
-    bool IDAllowed() const { return m_idAllowed; }
-    void setIDAllowed(bool allowed) { m_idAllowed = allowed; }
+    const QByteArray &LastCommand() const override { return m_lastCommand; }
+    qint64 pendingOutput() override { return m_link.pendingOutput(); }
+    bool IDAllowed() const override { return m_idAllowed; }
+    void setIDAllowed(bool allowed) override { m_idAllowed = allowed; }
     const std::array<QString, settings::kQuickStringCount> &QuickStrings() const
     {
         return m_quickStrings;
@@ -68,6 +68,11 @@ public:
 
     void StrCmd_Click(int number);
     void CfgStrCmd_Click();
+
+    static const ControlSpec kWindowControls[];
+    static const ControlSpec kSettingsControls[];
+    static const ControlSpec kQuickControls[];
+    static const ControlSpec kCustomControls[];
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -87,7 +92,7 @@ private:
     void IDTxt_Change();
     void DeviceTab_Click(int index);
     void SendCusCmd_Click();
-    void selectSavedPort(const QString &value);
+    QStringList entries() const;
     void applyView(const settings::Line &line);
 
     MessageSink &m_messages;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/formtable.h"
+#include "forms/formtable.h"
 #include "terminal/commandport.h"
 
 #include <QFrame>

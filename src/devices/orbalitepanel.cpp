@@ -1,9 +1,9 @@
 #include "devices/orbalitepanel.h"
 
-#include "app/filteredlineedit.h"
 #include "devices/asciicommand.h"
 #include "devices/orbalitecommands.h"
 #include "devices/validation.h"
+#include "forms/filteredlineedit.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -18,38 +18,51 @@ constexpr qreal kPoints = 8.25;
 constexpr int kNameLength = 8;
 constexpr int kExtensionLength = 3;
 
+} // namespace
+
 // clang-format off
-constexpr ControlSpec kControls[] = {
-    {K::Button, "MP3SearchCmd", "Search", "", {120, 120, 855, 315}, true, kPoints},
-    {K::Text, "MP3FileTxt", "", "", {960, 120, 855, 315}, false, 0,
+const ControlSpec OrbalitePanel::kControls[] = {
+    {K::Button, "MP3SearchCmd", "Search", "", {120, 120, 855, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3SearchCmd_Click>},
+    {K::Text, "MP3FileTxt", "", "", {960, 120, 855, 315}, false, 0, nullptr,
      validation::kFileNumberLength},
-    {K::Button, "MP3PlayCmd", "Play", "", {2160, 120, 855, 315}, true, kPoints},
-    {K::Button, "MP3FormatCmd", "Format Drive", "", {3240, 120, 1335, 315}, true, kPoints},
+    {K::Button, "MP3PlayCmd", "Play", "", {2160, 120, 855, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3PlayCmd_Click>},
+    {K::Button, "MP3FormatCmd", "Format Drive", "", {3240, 120, 1335, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3FormatCmd_Click>},
     {K::Label, "Label3", "From:", "", {5280, 230, 450, 210}, true, kPoints},
-    {K::Text, "MP3FromTxt", "", "Original file name.", {5760, 120, 975, 315}, false, 0,
+    {K::Text, "MP3FromTxt", "", "Original file name.", {5760, 120, 975, 315}, false, 0, nullptr,
      kNameLength},
     {K::Text, "MP3FromExtTxt", "", "Original file extension.", {6720, 120, 495, 315}, false, 0,
-     kExtensionLength},
-    {K::Button, "MP3StopCmd", "Stop", "", {120, 520, 855, 315}, true, kPoints},
-    {K::Button, "MP3LPlayCmd", "Loop Play", "", {1920, 520, 1095, 315}, true, kPoints},
-    {K::Button, "MP3VerCmd", "Firmware Version", "", {3240, 520, 1695, 315}, true, kPoints},
+     nullptr, kExtensionLength},
+    {K::Button, "MP3StopCmd", "Stop", "", {120, 520, 855, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3StopCmd_Click>},
+    {K::Button, "MP3LPlayCmd", "Loop Play", "", {1920, 520, 1095, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3LPlayCmd_Click>},
+    {K::Button, "MP3VerCmd", "Firmware Version", "", {3240, 520, 1695, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3VerCmd_Click>},
     {K::Label, "Label4", "To:", "", {5460, 590, 270, 210}, true, kPoints},
-    {K::Text, "MP3ToTxt", "", "New file name.", {5760, 480, 975, 315}, false, 0, kNameLength},
-    {K::Text, "MP3ToExtTxt", "", "New file extension.", {6720, 480, 495, 315}, false, 0,
+    {K::Text, "MP3ToTxt", "", "New file name.", {5760, 480, 975, 315}, false, 0, nullptr,
+     kNameLength},
+    {K::Text, "MP3ToExtTxt", "", "New file extension.", {6720, 480, 495, 315}, false, 0, nullptr,
      kExtensionLength},
-    {K::Button, "MP3RNCmd", "Rename File", "", {5760, 840, 1455, 315}, true, kPoints},
-    {K::Button, "MP3PauseCmd", "Pause", "", {120, 920, 855, 315}, true, kPoints},
+    {K::Button, "MP3RNCmd", "Rename File", "", {5760, 840, 1455, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3RNCmd_Click>},
+    {K::Button, "MP3PauseCmd", "Pause", "", {120, 920, 855, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3PauseCmd_Click>},
     {K::List, "MP3AudioCmb",
      "Mute|Unmute|Volume-2|Volume-3|Volume-4|Volume-5|Volume-6|Volume-7|Volume-8|Volume-9", "",
      {1175, 920, 1120, 315}},
-    {K::Button, "MP3AudioCmd", "Audio", "", {2280, 920, 735, 315}, true, kPoints},
-    {K::Button, "MP3StorageCmd", "Total Storage", "", {3240, 920, 1335, 315}, true, kPoints},
-    {K::Button, "MP3FListCmd", "List Files", "", {120, 1320, 975, 315}, true, kPoints},
-    {K::Button, "MP3ResetCmd", "Soft Reset", "", {1920, 1320, 1095, 315}, true, kPoints},
+    {K::Button, "MP3AudioCmd", "Audio", "", {2280, 920, 735, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3AudioCmd_Click>},
+    {K::Button, "MP3StorageCmd", "Total Storage", "", {3240, 920, 1335, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3StorageCmd_Click>},
+    {K::Button, "MP3FListCmd", "List Files", "", {120, 1320, 975, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3FListCmd_Click>},
+    {K::Button, "MP3ResetCmd", "Soft Reset", "", {1920, 1320, 1095, 315}, true, kPoints,
+     run<&OrbalitePanel::MP3ResetCmd_Click>},
 };
 // clang-format on
-
-} // namespace
 
 OrbalitePanel::OrbalitePanel(CommandPort &port, QWidget *parent)
     : DevicePanel("MP3Frame", port, parent)
@@ -64,28 +77,6 @@ OrbalitePanel::OrbalitePanel(CommandPort &port, QWidget *parent)
 
     // The file-name fields take any character; only the number is filtered.
     MP3FileTxt->setKeyFilter(validation::numberKey);
-    connectHandlers();
-}
-
-void OrbalitePanel::connectHandlers()
-{
-    using Handler = void (OrbalitePanel::*)();
-    const std::pair<const char *, Handler> handlers[] = {
-        {"MP3PlayCmd", &OrbalitePanel::MP3PlayCmd_Click},
-        {"MP3PauseCmd", &OrbalitePanel::MP3PauseCmd_Click},
-        {"MP3StopCmd", &OrbalitePanel::MP3StopCmd_Click},
-        {"MP3LPlayCmd", &OrbalitePanel::MP3LPlayCmd_Click},
-        {"MP3SearchCmd", &OrbalitePanel::MP3SearchCmd_Click},
-        {"MP3AudioCmd", &OrbalitePanel::MP3AudioCmd_Click},
-        {"MP3FListCmd", &OrbalitePanel::MP3FListCmd_Click},
-        {"MP3StorageCmd", &OrbalitePanel::MP3StorageCmd_Click},
-        {"MP3FormatCmd", &OrbalitePanel::MP3FormatCmd_Click},
-        {"MP3RNCmd", &OrbalitePanel::MP3RNCmd_Click},
-        {"MP3ResetCmd", &OrbalitePanel::MP3ResetCmd_Click},
-        {"MP3VerCmd", &OrbalitePanel::MP3VerCmd_Click},
-    };
-    for (const auto &[name, handler] : handlers)
-        connect(control<QPushButton>(this, name), &QPushButton::clicked, this, handler);
 }
 
 void OrbalitePanel::MP3PlayCmd_Click()

@@ -17,9 +17,9 @@ class OrbalitePanel : public DevicePanel
 public:
     OrbalitePanel(CommandPort &port, QWidget *parent);
 
-private:
-    void connectHandlers();
+    static const ControlSpec kControls[];
 
+private:
     void MP3PlayCmd_Click();
     void MP3PauseCmd_Click();
     void MP3StopCmd_Click();

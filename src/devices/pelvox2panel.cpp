@@ -1,9 +1,9 @@
 #include "devices/pelvox2panel.h"
 
-#include "app/filteredlineedit.h"
 #include "devices/asciicommand.h"
 #include "devices/pelvox2commands.h"
 #include "devices/validation.h"
+#include "forms/filteredlineedit.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -17,41 +17,53 @@ using K = ControlKind;
 constexpr qreal kButtonPoints = 8.25;
 constexpr qreal kLabelPoints = 9.75;
 
+} // namespace
+
 // clang-format off
-constexpr ControlSpec kControls[] = {
-    {K::Button, "Pelvox2SearchCmd", "Search", "", {120, 120, 855, 315}, true, kButtonPoints},
+const ControlSpec Pelvox2Panel::kControls[] = {
+    {K::Button, "Pelvox2SearchCmd", "Search", "", {120, 120, 855, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2SearchCmd_Click>},
     {K::Text, "Pelvox2FileTxt", "", "Enter file number to select here.", {970, 120, 855, 315},
-     false, 0, validation::kFileNumberLength},
-    {K::Button, "Pelvox2StopCmd", "Stop", "", {2040, 120, 615, 315}, true, kButtonPoints},
-    {K::Button, "Pelvox2MuteCmd", "Mute", "", {2880, 120, 615, 315}, true, kButtonPoints},
+     false, 0, nullptr, validation::kFileNumberLength},
+    {K::Button, "Pelvox2StopCmd", "Stop", "", {2040, 120, 615, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2StopCmd_Click>},
+    {K::Button, "Pelvox2MuteCmd", "Mute", "", {2880, 120, 615, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2MuteCmd_Click>},
     {K::List, "Pelvox2MuteCmb", "Video|Audio", "", {3480, 120, 865, 315}},
     {K::List, "Pelvox2SampleRateCmb", "Auto|32KHz|44.1KHz|48KHz|AC-3|Next File", "",
      {4670, 120, 1215, 315}},
     {K::Button, "Pelvox2SampleRateCmd", "Sample Rate", "", {5880, 120, 1335, 315}, true,
-     kButtonPoints},
-    {K::Button, "Pelvox2PlayCmd", "Play", "", {120, 520, 855, 315}, true, kButtonPoints},
-    {K::Button, "Pelvox2StillCmd", "Still", "", {2040, 520, 615, 315}, true, kButtonPoints},
-    {K::Button, "Pelvox2UnmuteCmd", "Unmute", "", {2880, 520, 855, 315}, true, kButtonPoints},
+     kButtonPoints, run<&Pelvox2Panel::Pelvox2SampleRateCmd_Click>},
+    {K::Button, "Pelvox2PlayCmd", "Play", "", {120, 520, 855, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2PlayCmd_Click>},
+    {K::Button, "Pelvox2StillCmd", "Still", "", {2040, 520, 615, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2StillCmd_Click>},
+    {K::Button, "Pelvox2UnmuteCmd", "Unmute", "", {2880, 520, 855, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2UnmuteCmd_Click>},
     {K::List, "Pelvox2UnmuteCmb", "Video|Audio", "", {3720, 520, 865, 315}},
-    {K::Button, "Pelvox2LPlayCmd", "Loop Play", "", {120, 920, 1095, 315}, true, kButtonPoints},
-    {K::Button, "Pelvox2PauseCmd", "Pause", "", {1800, 920, 855, 315}, true, kButtonPoints},
-    {K::Button, "Pelvox2RequestCmd", "Request", "", {2880, 920, 975, 315}, true, kButtonPoints},
+    {K::Button, "Pelvox2LPlayCmd", "Loop Play", "", {120, 920, 1095, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2LPlayCmd_Click>},
+    {K::Button, "Pelvox2PauseCmd", "Pause", "", {1800, 920, 855, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2PauseCmd_Click>},
+    {K::Button, "Pelvox2RequestCmd", "Request", "", {2880, 920, 975, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2RequestCmd_Click>},
     {K::List, "Pelvox2ReqCmb",
      "Unit ID|IP Address|Gateway Address|Subnet Mask|File List|Firmware Version|Current File|"
-     "Current Mode", "", {3840, 920, 1815, 315}},
-    {K::Button, "Pelvox2DHCPCmd", "DHCP", "", {120, 1320, 735, 315}, true, kButtonPoints},
-    {K::Button, "Pelvox2RebootCmd", "Soft Reboot", "", {1440, 1320, 1215, 315}, true,
-     kButtonPoints},
-    {K::Button, "Pelvox2SetCmd", "Set", "", {2880, 1320, 495, 315}, true, kButtonPoints},
+     "Current Mode",
+     "", {3840, 920, 1815, 315}},
+    {K::Button, "Pelvox2DHCPCmd", "DHCP", "", {120, 1320, 735, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2DHCPCmd_Click>},
+    {K::Button, "Pelvox2RebootCmd", "Soft Reboot", "", {1440, 1320, 1215, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2RebootCmd_Click>},
+    {K::Button, "Pelvox2SetCmd", "Set", "", {2880, 1320, 495, 315}, true, kButtonPoints,
+     run<&Pelvox2Panel::Pelvox2SetCmd_Click>},
     {K::List, "Pelvox2SetCmb", "Unit ID|IP Address|Gateway Address|Subnet Mask", "",
      {3360, 1320, 1815, 315}},
     {K::Label, "Label5", "TO", "", {5300, 1360, 375, 375}, true, kLabelPoints},
     {K::Text, "Pelvox2SetTxt", "", "Enter new parameter here.", {5760, 1320, 1455, 315}, false, 0,
-     validation::kAddressLength},
+     nullptr, validation::kAddressLength},
 };
 // clang-format on
-
-} // namespace
 
 Pelvox2Panel::Pelvox2Panel(CommandPort &port, QWidget *parent)
     : DevicePanel("Pelvox2Frame", port, parent)
@@ -71,29 +83,6 @@ Pelvox2Panel::Pelvox2Panel(CommandPort &port, QWidget *parent)
         return validation::parameterKey(code, Pelvox2SetCmb->currentText());
     });
     Pelvox2SetCmb->installEventFilter(this);
-    connectHandlers();
-}
-
-void Pelvox2Panel::connectHandlers()
-{
-    using Handler = void (Pelvox2Panel::*)();
-    const std::pair<const char *, Handler> handlers[] = {
-        {"Pelvox2PlayCmd", &Pelvox2Panel::Pelvox2PlayCmd_Click},
-        {"Pelvox2PauseCmd", &Pelvox2Panel::Pelvox2PauseCmd_Click},
-        {"Pelvox2StillCmd", &Pelvox2Panel::Pelvox2StillCmd_Click},
-        {"Pelvox2StopCmd", &Pelvox2Panel::Pelvox2StopCmd_Click},
-        {"Pelvox2LPlayCmd", &Pelvox2Panel::Pelvox2LPlayCmd_Click},
-        {"Pelvox2SearchCmd", &Pelvox2Panel::Pelvox2SearchCmd_Click},
-        {"Pelvox2MuteCmd", &Pelvox2Panel::Pelvox2MuteCmd_Click},
-        {"Pelvox2UnmuteCmd", &Pelvox2Panel::Pelvox2UnmuteCmd_Click},
-        {"Pelvox2SampleRateCmd", &Pelvox2Panel::Pelvox2SampleRateCmd_Click},
-        {"Pelvox2RequestCmd", &Pelvox2Panel::Pelvox2RequestCmd_Click},
-        {"Pelvox2SetCmd", &Pelvox2Panel::Pelvox2SetCmd_Click},
-        {"Pelvox2DHCPCmd", &Pelvox2Panel::Pelvox2DHCPCmd_Click},
-        {"Pelvox2RebootCmd", &Pelvox2Panel::Pelvox2RebootCmd_Click},
-    };
-    for (const auto &[name, handler] : handlers)
-        connect(control<QPushButton>(this, name), &QPushButton::clicked, this, handler);
 }
 
 bool Pelvox2Panel::eventFilter(QObject *watched, QEvent *event)

@@ -17,12 +17,12 @@ class Pelvox2Panel : public DevicePanel
 public:
     Pelvox2Panel(CommandPort &port, QWidget *parent);
 
+    static const ControlSpec kControls[];
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void connectHandlers();
-
     void Pelvox2PlayCmd_Click();
     void Pelvox2PauseCmd_Click();
     void Pelvox2StillCmd_Click();

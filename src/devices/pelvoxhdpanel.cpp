@@ -1,9 +1,9 @@
 #include "devices/pelvoxhdpanel.h"
 
-#include "app/filteredlineedit.h"
 #include "devices/asciicommand.h"
 #include "devices/pelvoxhdcommands.h"
 #include "devices/validation.h"
+#include "forms/filteredlineedit.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -15,43 +15,52 @@ namespace {
 using K = ControlKind;
 constexpr qreal kButtonPoints = 8.25;
 
+} // namespace
+
 // clang-format off
-constexpr ControlSpec kControls[] = {
-    {K::Button, "PelvoxHDSearchCmd", "Search", "", {120, 120, 855, 315}, true, kButtonPoints},
-    {K::Text, "PelvoxHDFileTxt", "", "", {970, 120, 855, 315}, false, 0,
+const ControlSpec PelvoxHDPanel::kControls[] = {
+    {K::Button, "PelvoxHDSearchCmd", "Search", "", {120, 120, 855, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDSearchCmd_Click>},
+    {K::Text, "PelvoxHDFileTxt", "", "", {970, 120, 855, 315}, false, 0, nullptr,
      validation::kFileNumberLength},
-    {K::Button, "PelvoxHDPlayCmd", "Play", "", {2040, 120, 855, 315}, true, kButtonPoints},
-    {K::Button, "PelvoxHDDebugCmd", "Debug Mode", "", {3120, 120, 1335, 315}, true,
-     kButtonPoints},
+    {K::Button, "PelvoxHDPlayCmd", "Play", "", {2040, 120, 855, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDPlayCmd_Click>},
+    {K::Button, "PelvoxHDDebugCmd", "Debug Mode", "", {3120, 120, 1335, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDDebugCmd_Click>},
     {K::List, "PelvoxHDDebugCmb", "On|Off", "", {4440, 120, 615, 315}},
-    {K::Button, "PelvoxHDVersionCmd", "OS Version", "", {6000, 120, 1215, 315}, true,
-     kButtonPoints},
-    {K::Button, "PelvoxHDStopCmd", "Stop", "", {120, 520, 855, 315}, true, kButtonPoints},
-    {K::Button, "PelvoxHDLPlayCmd", "Loop Play", "", {1800, 520, 1095, 315}, true,
-     kButtonPoints},
-    {K::Button, "PelvoxHDSetIPCmd", "Set IP", "", {3120, 520, 855, 315}, true, kButtonPoints},
-    {K::Text, "PelvoxHDSetIPTxt", "", "", {3960, 520, 1575, 315}, false, 0,
+    {K::Button, "PelvoxHDVersionCmd", "OS Version", "", {6000, 120, 1215, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDVersionCmd_Click>},
+    {K::Button, "PelvoxHDStopCmd", "Stop", "", {120, 520, 855, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDStopCmd_Click>},
+    {K::Button, "PelvoxHDLPlayCmd", "Loop Play", "", {1800, 520, 1095, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDLPlayCmd_Click>},
+    {K::Button, "PelvoxHDSetIPCmd", "Set IP", "", {3120, 520, 855, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDSetIPCmd_Click>},
+    {K::Text, "PelvoxHDSetIPTxt", "", "", {3960, 520, 1575, 315}, false, 0, nullptr,
      validation::kAddressLength},
-    {K::Button, "PelvoxHDIPReqCmd", "IP Request", "", {6000, 520, 1215, 315}, true,
-     kButtonPoints},
-    {K::Button, "PelvoxHDPauseCmd", "Pause", "", {120, 920, 855, 315}, true, kButtonPoints},
+    {K::Button, "PelvoxHDIPReqCmd", "IP Request", "", {6000, 520, 1215, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDIPReqCmd_Click>},
+    {K::Button, "PelvoxHDPauseCmd", "Pause", "", {120, 920, 855, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDPauseCmd_Click>},
     {K::List, "PelvoxHDMuteCmb", "Video|Audio", "", {1420, 920, 865, 315}},
-    {K::Button, "PelvoxHDMuteCmd", "Mute", "", {2280, 920, 615, 315}, true, kButtonPoints},
-    {K::Button, "CSpaceCmd", "Colorspace", "", {3120, 920, 1215, 315}, true, kButtonPoints},
+    {K::Button, "PelvoxHDMuteCmd", "Mute", "", {2280, 920, 615, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDMuteCmd_Click>},
+    {K::Button, "CSpaceCmd", "Colorspace", "", {3120, 920, 1215, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::CSpaceCmd_Click>},
     {K::List, "CSpaceCmb", "RGB-HV|YPbPr", "", {4320, 920, 1215, 315}},
-    {K::Button, "PelvoxHDStillCmd", "Still", "", {120, 1320, 855, 315}, true, kButtonPoints},
+    {K::Button, "PelvoxHDStillCmd", "Still", "", {120, 1320, 855, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDStillCmd_Click>},
     {K::List, "PelvoxHDUnmuteCmb", "Video|Audio", "", {1200, 1320, 865, 315}},
-    {K::Button, "PelvoxHDUnmuteCmd", "Unmute", "", {2040, 1320, 855, 315}, true,
-     kButtonPoints},
-    {K::Button, "VFormatCmd", "Video Format", "", {3120, 1320, 1335, 315}, true, kButtonPoints},
+    {K::Button, "PelvoxHDUnmuteCmd", "Unmute", "", {2040, 1320, 855, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::PelvoxHDUnmuteCmd_Click>},
+    {K::Button, "VFormatCmd", "Video Format", "", {3120, 1320, 1335, 315}, true, kButtonPoints,
+     run<&PelvoxHDPanel::VFormatCmd_Click>},
     {K::List, "VFormatCmb",
      "1080i|1080i25-16:9|1080i29-16:9|1080i30-16:9|720p|720p50-16:9|720p59-16:9|720p60-16:9|"
-     "720p50-4:3|720p59-4:3|720p60-4:3|480p|480p59-4:3|NTSC|480i29-4:3|PAL|576i25-4:3", "",
-     {4440, 1320, 1455, 315}},
+     "720p50-4:3|720p59-4:3|720p60-4:3|480p|480p59-4:3|NTSC|480i29-4:3|PAL|576i25-4:3",
+     "", {4440, 1320, 1455, 315}},
 };
 // clang-format on
-
-} // namespace
 
 PelvoxHDPanel::PelvoxHDPanel(CommandPort &port, QWidget *parent)
     : DevicePanel("PelvoxHDFrame", port, parent)
@@ -67,30 +76,6 @@ PelvoxHDPanel::PelvoxHDPanel(CommandPort &port, QWidget *parent)
 
     PelvoxHDFileTxt->setKeyFilter(validation::numberKey);
     PelvoxHDSetIPTxt->setKeyFilter(validation::addressKey);
-    connectHandlers();
-}
-
-void PelvoxHDPanel::connectHandlers()
-{
-    using Handler = void (PelvoxHDPanel::*)();
-    const std::pair<const char *, Handler> handlers[] = {
-        {"PelvoxHDPlayCmd", &PelvoxHDPanel::PelvoxHDPlayCmd_Click},
-        {"PelvoxHDPauseCmd", &PelvoxHDPanel::PelvoxHDPauseCmd_Click},
-        {"PelvoxHDStillCmd", &PelvoxHDPanel::PelvoxHDStillCmd_Click},
-        {"PelvoxHDStopCmd", &PelvoxHDPanel::PelvoxHDStopCmd_Click},
-        {"PelvoxHDLPlayCmd", &PelvoxHDPanel::PelvoxHDLPlayCmd_Click},
-        {"PelvoxHDSearchCmd", &PelvoxHDPanel::PelvoxHDSearchCmd_Click},
-        {"PelvoxHDMuteCmd", &PelvoxHDPanel::PelvoxHDMuteCmd_Click},
-        {"PelvoxHDUnmuteCmd", &PelvoxHDPanel::PelvoxHDUnmuteCmd_Click},
-        {"PelvoxHDDebugCmd", &PelvoxHDPanel::PelvoxHDDebugCmd_Click},
-        {"CSpaceCmd", &PelvoxHDPanel::CSpaceCmd_Click},
-        {"VFormatCmd", &PelvoxHDPanel::VFormatCmd_Click},
-        {"PelvoxHDSetIPCmd", &PelvoxHDPanel::PelvoxHDSetIPCmd_Click},
-        {"PelvoxHDIPReqCmd", &PelvoxHDPanel::PelvoxHDIPReqCmd_Click},
-        {"PelvoxHDVersionCmd", &PelvoxHDPanel::PelvoxHDVersionCmd_Click},
-    };
-    for (const auto &[name, handler] : handlers)
-        connect(control<QPushButton>(this, name), &QPushButton::clicked, this, handler);
 }
 
 void PelvoxHDPanel::PelvoxHDPlayCmd_Click()

@@ -17,9 +17,9 @@ class PelvoxHDPanel : public DevicePanel
 public:
     PelvoxHDPanel(CommandPort &port, QWidget *parent);
 
-private:
-    void connectHandlers();
+    static const ControlSpec kControls[];
 
+private:
     void PelvoxHDPlayCmd_Click();
     void PelvoxHDPauseCmd_Click();
     void PelvoxHDStillCmd_Click();

@@ -1,9 +1,9 @@
 #include "devices/wendlopanel.h"
 
-#include "app/filteredlineedit.h"
 #include "devices/asciicommand.h"
 #include "devices/validation.h"
 #include "devices/wendlocommands.h"
+#include "forms/filteredlineedit.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -15,26 +15,33 @@ namespace {
 using K = ControlKind;
 constexpr qreal kPoints = 8.25;
 
+} // namespace
+
 // clang-format off
-constexpr ControlSpec kControls[] = {
+const ControlSpec WendloPanel::kControls[] = {
     {K::Label, "ChanLbl", "Channel:", "", {120, 190, 770, 200}, true, kPoints},
     {K::List, "ChanCmb", "1|2|3|4|5|6|7|8|*", "", {920, 120, 550, 315}},
     {K::Label, "FileLbl", "File:", "", {120, 600, 375, 200}, true, kPoints},
-    {K::Text, "WendloFileTxt", "", "", {520, 520, 615, 315}, false, 0,
+    {K::Text, "WendloFileTxt", "", "", {520, 520, 615, 315}, false, 0, nullptr,
      validation::kWendloFileLength},
-    {K::Button, "WendloASoundCmd", "Assign Sound", "", {1680, 120, 1455, 315}, true, kPoints},
-    {K::Button, "WendloResetCmd", "Reset Channel", "", {1680, 520, 1455, 315}, true, kPoints},
-    {K::Button, "WendloVerCmd", "Firmware Version", "", {3360, 120, 1695, 315}, true, kPoints},
-    {K::Button, "WendloPlayCmd", "Play", "", {120, 920, 855, 315}, true, kPoints},
+    {K::Button, "WendloASoundCmd", "Assign Sound", "", {1680, 120, 1455, 315}, true, kPoints,
+     run<&WendloPanel::WendloASoundCmd_Click>},
+    {K::Button, "WendloResetCmd", "Reset Channel", "", {1680, 520, 1455, 315}, true, kPoints,
+     run<&WendloPanel::WendloResetCmd_Click>},
+    {K::Button, "WendloVerCmd", "Firmware Version", "", {3360, 120, 1695, 315}, true, kPoints,
+     run<&WendloPanel::WendloVerCmd_Click>},
+    {K::Button, "WendloPlayCmd", "Play", "", {120, 920, 855, 315}, true, kPoints,
+     run<&WendloPanel::WendloPlayCmd_Click>},
     {K::List, "WendloAudioCmb", "Mute|Unmute", "", {1320, 920, 1095, 315}},
-    {K::Button, "WendloAudioCmd", "Audio", "", {2400, 920, 735, 315}, true, kPoints},
-    {K::Button, "WendloLPlayCmd", "Loop Play", "", {120, 1320, 1095, 315}, true, kPoints},
+    {K::Button, "WendloAudioCmd", "Audio", "", {2400, 920, 735, 315}, true, kPoints,
+     run<&WendloPanel::WendloAudioCmd_Click>},
+    {K::Button, "WendloLPlayCmd", "Loop Play", "", {120, 1320, 1095, 315}, true, kPoints,
+     run<&WendloPanel::WendloLPlayCmd_Click>},
     {K::List, "WendloKeyCmb", "On|Off", "", {1560, 1320, 735, 315}},
-    {K::Button, "WendloKeyCmd", "Keylock", "", {2280, 1320, 855, 315}, true, kPoints},
+    {K::Button, "WendloKeyCmd", "Keylock", "", {2280, 1320, 855, 315}, true, kPoints,
+     run<&WendloPanel::WendloKeyCmd_Click>},
 };
 // clang-format on
-
-} // namespace
 
 WendloPanel::WendloPanel(CommandPort &port, QWidget *parent)
     : DevicePanel("WendloFrame", port, parent)
@@ -46,23 +53,6 @@ WendloPanel::WendloPanel(CommandPort &port, QWidget *parent)
     WendloKeyCmb = control<QComboBox>(this, "WendloKeyCmb");
 
     WendloFileTxt->setKeyFilter(validation::numberKey);
-    connectHandlers();
-}
-
-void WendloPanel::connectHandlers()
-{
-    using Handler = void (WendloPanel::*)();
-    const std::pair<const char *, Handler> handlers[] = {
-        {"WendloASoundCmd", &WendloPanel::WendloASoundCmd_Click},
-        {"WendloPlayCmd", &WendloPanel::WendloPlayCmd_Click},
-        {"WendloLPlayCmd", &WendloPanel::WendloLPlayCmd_Click},
-        {"WendloResetCmd", &WendloPanel::WendloResetCmd_Click},
-        {"WendloAudioCmd", &WendloPanel::WendloAudioCmd_Click},
-        {"WendloKeyCmd", &WendloPanel::WendloKeyCmd_Click},
-        {"WendloVerCmd", &WendloPanel::WendloVerCmd_Click},
-    };
-    for (const auto &[name, handler] : handlers)
-        connect(control<QPushButton>(this, name), &QPushButton::clicked, this, handler);
 }
 
 void WendloPanel::WendloASoundCmd_Click()

@@ -17,9 +17,9 @@ class WendloPanel : public DevicePanel
 public:
     WendloPanel(CommandPort &port, QWidget *parent);
 
-private:
-    void connectHandlers();
+    static const ControlSpec kControls[];
 
+private:
     void WendloASoundCmd_Click();
     void WendloPlayCmd_Click();
     void WendloLPlayCmd_Click();

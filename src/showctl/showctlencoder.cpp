@@ -10,72 +10,10 @@ namespace zentrel::showctl {
 
 namespace {
 
-// How one data value becomes bytes on the wire.
-enum class Form {
-    None,
-    Index,        // counted from 1 by the operator, from 0 by the controller
-    Plain,        // sent as chosen
-    Frames,       // "25 Frames": sent as chosen
-    OutputOrFlag, // one number space on the wire: outputs 0-63, flags 64-127
-    Operand,      // a plain value, or "Variable n" with the opcode's variable twin
-    Message,      // custom string notation; `high` is the most bytes that fit
-};
-
-struct Value
-{
-    Form form = Form::None;
-    int low = 0;
-    int high = 0;
-};
-
-struct Encoding
-{
-    const char *command;
-    quint8 opcode;
-    Value data1;
-    Value data2;
-};
-
 constexpr char kStartByte = char(0xF5);
-constexpr int kHighestTarget = 121;
-constexpr int kMaxBody = 255;
-constexpr int kVariables = 26;
-constexpr int kOutputs = 64;
 constexpr quint8 kFirstFlag = 64;
 // A variable operand's opcode lies this far above the number operand's.
 constexpr quint8 kVariableOperand = 9;
-
-constexpr Encoding kEncodings[] = {
-    {"AddVar", 0x2F, {Form::Index, 1, kVariables}, {Form::Operand, 0, 255}},
-    {"Blink", 0x04, {Form::Index, 1, kOutputs}, {Form::Frames, 1, 255}},
-    {"Display", 0x0C, {Form::Message, 0, kMaxBody - 1}, {}},
-    {"MessageOut", 0x0D, {Form::Plain, 1, 18}, {Form::Message, 0, kMaxBody - 2}},
-    {"Off", 0x03, {Form::OutputOrFlag, 1, kOutputs}, {}},
-    {"On", 0x02, {Form::OutputOrFlag, 1, kOutputs}, {}},
-    {"Outport", 0x20, {Form::Index, 1, 2}, {Form::Plain, 0, 255}},
-    {"Pause", 0x1A, {Form::Index, 1, 256}, {}},
-    {"Pulse", 0x05, {Form::Index, 1, kOutputs}, {Form::Frames, 1, 255}},
-    {"Reset", 0x1B, {Form::Index, 1, 256}, {}},
-    // The port as chosen, then the variable counted from 0, as everywhere.
-    {"SendVar", 0x13, {Form::Plain, 1, 18}, {Form::Index, 1, kVariables}},
-    {"SendVersion", 0x42, {}, {}},
-    {"SetVarEQ", 0x28, {Form::Index, 1, kVariables}, {Form::Operand, 0, 255}},
-    {"ShowFlags", 0x1C, {Form::Index, 1, 2}, {}},
-    {"ShowVar", 0x3A, {Form::Index, 1, kVariables}, {}},
-    {"Start", 0x18, {Form::Index, 1, 256}, {}},
-    {"Stop", 0x19, {Form::Index, 1, 256}, {}},
-    {"SubVar", 0x30, {Form::Index, 1, kVariables}, {Form::Operand, 0, 255}},
-    {"Toggle", 0x06, {Form::OutputOrFlag, 1, kOutputs}, {}},
-};
-
-const Encoding *findEncoding(const QString &command)
-{
-    for (const auto &encoding : kEncodings) {
-        if (command == QLatin1StringView(encoding.command))
-            return &encoding;
-    }
-    return nullptr;
-}
 
 std::optional<int> number(const QString &text, int low, int high)
 {
@@ -185,24 +123,24 @@ bool missing(const DataField &field, const QString &text)
 
 CommandResult encodePacket(const PacketFields &fields)
 {
-    const auto target = number(fields.target, 0, kHighestTarget);
+    const auto target = number(fields.target, kLowestTarget, kHighestTarget);
     if (!target)
         return CommandResult::refuse(kNoTarget);
     const auto response = responseModes().indexOf(fields.response);
     if (response < 0)
         return CommandResult::refuse(kNoResponse);
-    const Encoding *encoding = findEncoding(fields.command);
+    const Command *command = findCommand(fields.command);
     const auto layout = commandLayout(fields.command);
-    if (!encoding || !layout)
+    if (!command || !layout)
         return CommandResult::refuse(kNoCommand);
     if (missing(layout->data1, fields.data1))
         return CommandResult::refuse(QStringLiteral("Enter %1!").arg(layout->data1.caption));
     if (missing(layout->data2, fields.data2))
         return CommandResult::refuse(QStringLiteral("Enter %1!").arg(layout->data2.caption));
 
-    Body body(encoding->opcode);
-    if (!body.add(encoding->data1, fields.data1, layout->data1) ||
-        !body.add(encoding->data2, fields.data2, layout->data2))
+    Body body(command->opcode);
+    if (!body.add(command->data1, fields.data1, layout->data1) ||
+        !body.add(command->data2, fields.data2, layout->data2))
         return body.result();
     const QByteArray bodyBytes = body.result().bytes;
 

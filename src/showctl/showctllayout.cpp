@@ -1,7 +1,5 @@
 #include "showctl/showctllayout.h"
 
-#include <QHash>
-
 namespace zentrel::showctl {
 
 namespace {
@@ -25,93 +23,73 @@ QStringList frames(int first, int last)
     return items;
 }
 
-DataField list(const char *caption, QStringList items, int labelWidth)
+// What the operator picks from for a value of that form and range.
+QStringList items(const Value &value)
 {
-    return {FieldKind::List, QString::fromLatin1(caption), std::move(items), labelWidth};
+    switch (value.form) {
+    case Form::None:
+    case Form::Message:
+        return {};
+    case Form::Index:
+    case Form::Plain:
+        return numbers(value.low, value.high);
+    case Form::Frames:
+        return frames(value.low, value.high);
+    case Form::OutputOrFlag:
+        return numbers(value.low, value.high, QStringLiteral("Output ")) +
+               numbers(value.low, value.high, QStringLiteral("Flag "));
+    case Form::Operand:
+        return numbers(value.low, value.high) + numbers(1, kVariables, QStringLiteral("Variable "));
+    }
+    return {};
 }
 
-DataField text(const char *caption, int labelWidth)
+DataField field(const Value &value, int defaultLabelWidth)
 {
-    return {FieldKind::Text, QString::fromLatin1(caption), {}, labelWidth};
-}
-
-DataField first(const char *caption, QStringList items)
-{
-    return list(caption, std::move(items), kData1LabelWidth);
-}
-
-DataField second(const char *caption, QStringList items)
-{
-    return list(caption, std::move(items), kData2LabelWidth);
-}
-
-const DataField kNone1{FieldKind::None, {}, {}, kData1LabelWidth};
-const DataField kNone2{FieldKind::None, {}, {}, kData2LabelWidth};
-
-QHash<QString, CommandLayout> buildLayouts()
-{
-    const QStringList variables = numbers(1, 26);
-    const QStringList outputs = numbers(1, 64);
-    const QStringList sequences = numbers(1, 256);
-    const QStringList banks = numbers(1, 2);
-    const QStringList ports = numbers(1, 18);
-    const QStringList values = numbers(0, 255);
-    const QStringList operands = values + numbers(1, 26, QStringLiteral("Variable "));
-    const QStringList outputsAndFlags =
-        numbers(1, 64, QStringLiteral("Output ")) + numbers(1, 64, QStringLiteral("Flag "));
-
-    const CommandLayout variableArithmetic{first("Variable Index", variables),
-                                           second("Value or Variable Index", operands)};
-    const CommandLayout outputOrFlag{first("Output or Flag Index", outputsAndFlags), kNone2};
-    const CommandLayout sequence{first("Sequence Index", sequences), kNone2};
-
-    return {
-        {QStringLiteral("AddVar"), variableArithmetic},
-        {QStringLiteral("Blink"),
-         {first("Output Index", outputs), second("Blink Period", frames(1, 255))}},
-        {QStringLiteral("Display"), {text("Display Message", 4695), kNone2}},
-        {QStringLiteral("MessageOut"), {first("Serial Port", ports), text("Message", 2895)}},
-        {QStringLiteral("Off"), outputOrFlag},
-        {QStringLiteral("On"), outputOrFlag},
-        {QStringLiteral("Outport"), {first("Output Bank Index", banks), second("Value", values)}},
-        {QStringLiteral("Pause"), sequence},
-        {QStringLiteral("Pulse"),
-         {first("Output Index", outputs), second("Pulse Duration", frames(1, 255))}},
-        {QStringLiteral("Reset"), sequence},
-        {QStringLiteral("SendVar"),
-         {first("Serial Port", ports), second("Variable Index", variables)}},
-        {QStringLiteral("SendVersion"), {kNone1, kNone2}},
-        {QStringLiteral("SetVarEQ"), variableArithmetic},
-        {QStringLiteral("ShowFlags"), {first("Flag Bank", banks), kNone2}},
-        {QStringLiteral("ShowVar"), {first("Variable Index", variables), kNone2}},
-        {QStringLiteral("Start"), sequence},
-        {QStringLiteral("Stop"), sequence},
-        {QStringLiteral("SubVar"), variableArithmetic},
-        {QStringLiteral("Toggle"), outputOrFlag},
-    };
-}
-
-const QHash<QString, CommandLayout> &layouts()
-{
-    static const QHash<QString, CommandLayout> all = buildLayouts();
-    return all;
+    const int labelWidth = value.labelWidth > 0 ? value.labelWidth : defaultLabelWidth;
+    if (value.form == Form::None)
+        return {FieldKind::None, {}, {}, labelWidth};
+    const auto kind = value.form == Form::Message ? FieldKind::Text : FieldKind::List;
+    return {kind, QString::fromLatin1(value.caption), items(value), labelWidth};
 }
 
 } // namespace
 
+const Command *findCommand(const QString &name)
+{
+    for (const auto &command : kCommands) {
+        if (name == QLatin1StringView(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+QStringList commandNames()
+{
+    QStringList names;
+    for (const auto &command : kCommands)
+        names.append(QString::fromLatin1(command.name));
+    return names;
+}
+
+QStringList targetAddresses()
+{
+    return numbers(kLowestTarget, kHighestTarget);
+}
+
 const QStringList &responseModes()
 {
-    static const QStringList modes{QStringLiteral("None"), QStringLiteral("ACK, NACK"),
-                                   QStringLiteral("Msg.+ACK,NACK")};
+    static const QStringList modes = QString::fromLatin1(kResponseModeItems).split(u'|');
     return modes;
 }
 
 std::optional<CommandLayout> commandLayout(const QString &command)
 {
-    const auto found = layouts().constFind(command);
-    if (found == layouts().constEnd())
+    const Command *found = findCommand(command);
+    if (!found)
         return std::nullopt;
-    return *found;
+    return CommandLayout{field(found->data1, kData1LabelWidth),
+                         field(found->data2, kData2LabelWidth)};
 }
 
 } // namespace zentrel::showctl

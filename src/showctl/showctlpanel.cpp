@@ -17,18 +17,29 @@ using K = ControlKind;
 constexpr qreal kFixedFontSize = 8.25;
 constexpr int kDataTextLength = 255;
 
-constexpr ControlSpec kControls[] = {
+} // namespace
+
+const ControlSpec ShowCtlPanel::kControls[] = {
     {K::Label, "TargetAdrLbl", "Target Address:", "", {120, 190, 1455, 315}, true, kFixedFontSize},
     {K::List, "TargetAdrCmb", "", "", {1500, 120, 735, 315}},
     {K::Label, "ResponseLbl", "Response:", "", {120, 580, 975, 315}, true, kFixedFontSize},
-    {K::List, "ResponseCmb", "None|ACK, NACK|Msg.+ACK,NACK", "", {1050, 480, 1695, 315}},
-    {K::Button, "SCSetCmd", "Send", "", {120, 1200, 615, 315}, true, kFixedFontSize},
+    {K::List, "ResponseCmb", showctl::kResponseModeItems, "", {1050, 480, 1695, 315}},
+    {K::Button,
+     "SCSetCmd",
+     "Send",
+     "",
+     {120, 1200, 615, 315},
+     true,
+     kFixedFontSize,
+     run<&ShowCtlPanel::SCSetCmd_Click>},
     {K::List,
      "SCCmdCmb",
-     "AddVar|Blink|Display|MessageOut|Off|On|Outport|Pause|Pulse|Reset|SendVar|SendVersion|"
-     "SetVarEQ|ShowFlags|ShowVar|Start|Stop|SubVar|Toggle",
      "",
-     {960, 1200, 1455, 315}},
+     "",
+     {960, 1200, 1455, 315},
+     false,
+     0,
+     run<&ShowCtlPanel::SCCmdCmb_Click>},
     {K::Label, "SCData1Lbl", "", "", {2520, 960, showctl::kData1LabelWidth, 255}},
     {K::List, "SCData1Cmb", "", "", {2520, 1200, 1575, 315}},
     {K::Text,
@@ -38,6 +49,7 @@ constexpr ControlSpec kControls[] = {
      {2520, 1200, 4695, 315},
      false,
      0,
+     nullptr,
      kDataTextLength},
     {K::Label, "SCData2Lbl", "", "", {4200, 960, showctl::kData2LabelWidth, 255}},
     {K::List, "SCData2Cmb", "", "", {4200, 1200, 1455, 315}},
@@ -48,8 +60,11 @@ constexpr ControlSpec kControls[] = {
      {4200, 1200, 3015, 315},
      false,
      0,
+     nullptr,
      kDataTextLength},
 };
+
+namespace {
 
 void resetLabelWidth(QLabel *label, int twips)
 {
@@ -98,17 +113,12 @@ ShowCtlPanel::ShowCtlPanel(CommandPort &port, QWidget *parent)
                                                           SCData2Lbl, SCData2Cmb, SCData2Txt})
         data->hide();
 
-    // A list that gains its first items picks the first of them by itself.
-    // The main window fills the target list, and no target may be chosen
-    // for the operator.
-    connect(TargetAdrCmb->model(), &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) {
-                if (first == 0 && last + 1 == TargetAdrCmb->count())
-                    TargetAdrCmb->setCurrentIndex(-1);
-            });
-    connect(SCCmdCmb, &QComboBox::activated, this, &ShowCtlPanel::SCCmdCmb_Click);
-    connect(control<QPushButton>(this, "SCSetCmd"), &QPushButton::clicked, this,
-            &ShowCtlPanel::SCSetCmd_Click);
+    // A list that gains its first items picks the first of them by itself;
+    // no target and no command may be chosen for the operator.
+    TargetAdrCmb->addItems(showctl::targetAddresses());
+    TargetAdrCmb->setCurrentIndex(-1);
+    SCCmdCmb->addItems(showctl::commandNames());
+    SCCmdCmb->setCurrentIndex(-1);
 }
 
 void ShowCtlPanel::SCCmdCmb_Click()

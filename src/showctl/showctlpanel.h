@@ -22,13 +22,13 @@ class ShowCtlPanel : public DevicePanel
 public:
     ShowCtlPanel(CommandPort &port, QWidget *parent);
 
-    // The main window fills it with the target addresses when it loads.
-    QComboBox *TargetAdrCmb = nullptr;
+    static const ControlSpec kControls[];
 
 private:
     void SCCmdCmb_Click();
     void SCSetCmd_Click();
 
+    QComboBox *TargetAdrCmb = nullptr;
     QComboBox *ResponseCmb = nullptr;
     QComboBox *SCCmdCmb = nullptr;
     QLabel *SCData1Lbl = nullptr;

@@ -27,4 +27,13 @@ bool outOfRange(const QString &text)
     return false;
 }
 
+std::optional<QByteArray> address(QByteArray text, const Addressing &addressing)
+{
+    if (!addressing.allowed || !addressing.controlsEnabled || !addressing.ticked)
+        return text;
+    if (addressing.id.isEmpty())
+        return std::nullopt;
+    return text.prepend(addressing.id.toLatin1() + '@');
+}
+
 } // namespace zentrel::unitid

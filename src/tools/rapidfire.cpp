@@ -1,13 +1,13 @@
 #include "tools/rapidfire.h"
 
-#include "app/terminal.h"
+#include "terminal/sendport.h"
 
 #include <QPushButton>
 
 namespace zentrel {
 
-RapidFire::RapidFire(Terminal &terminal, QPushButton *button)
-    : QObject(button), m_terminal(terminal), m_button(button)
+RapidFire::RapidFire(SendPort &port, QPushButton *button)
+    : QObject(button), m_port(port), m_button(button)
 {
     m_timer.setObjectName(QStringLiteral("RapidTimer"));
     m_timer.setInterval(1);
@@ -17,7 +17,7 @@ RapidFire::RapidFire(Terminal &terminal, QPushButton *button)
 
 void RapidFire::RapidCmd_Click()
 {
-    if (m_terminal.LastCommand().isEmpty())
+    if (m_port.LastCommand().isEmpty())
         return;
     if (isRunning()) {
         m_timer.stop();
@@ -26,7 +26,7 @@ void RapidFire::RapidCmd_Click()
         return;
     }
     m_button->setText(QStringLiteral("Stop"));
-    m_rapidString = m_terminal.LastCommand();
+    m_rapidString = m_port.LastCommand();
     m_reported.clear();
     m_timer.start();
 }
@@ -37,18 +37,18 @@ void RapidFire::RapidTimer_Timer()
     // nothing goes out until the operator has read it.
     if (!isRunning() || m_reporting)
         return;
-    if (m_terminal.VekComm().pendingOutput() > kTransmitBuffer)
+    if (m_port.pendingOutput() > kTransmitBuffer)
         return;
     // The snapshot already carries any unit-ID prefix: resend it unchanged.
-    const bool addressing = m_terminal.IDAllowed();
-    m_terminal.setIDAllowed(false);
-    const auto outcome = m_terminal.send(m_rapidString);
-    if (outcome != Terminal::SendOutcome::Sent)
-        m_terminal.setIDAllowed(addressing);
-    if (outcome == Terminal::SendOutcome::Sent || !m_reported.insert(int(outcome)).second)
+    const bool addressing = m_port.IDAllowed();
+    m_port.setIDAllowed(false);
+    const auto outcome = m_port.send(m_rapidString);
+    if (outcome != SendOutcome::Sent)
+        m_port.setIDAllowed(addressing);
+    if (outcome == SendOutcome::Sent || !m_reported.insert(int(outcome)).second)
         return;
     m_reporting = true;
-    m_terminal.report(outcome);
+    m_port.report(outcome);
     m_reporting = false;
 }
 

@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace zentrel {
 
-class Terminal;
+class SendPort;
 
 // Resends a snapshot of the last command on every tick of a 1 ms timer until
 // stopped. A tick sends only once the previous bytes have left for the
@@ -23,7 +23,9 @@ class RapidFire : public QObject
 public:
     static constexpr int kTransmitBuffer = 512;
 
-    RapidFire(Terminal &terminal, QPushButton *button);
+    // Resends through the port; the button starts and stops it and shows
+    // which it will do.
+    RapidFire(SendPort &port, QPushButton *button);
 
     bool isRunning() const { return !m_rapidString.isEmpty(); }
     const QByteArray &RapidString() const { return m_rapidString; }
@@ -33,7 +35,7 @@ public:
     void RapidTimer_Timer();
 
 private:
-    Terminal &m_terminal;
+    SendPort &m_port;
     QPushButton *m_button;
     QTimer m_timer;
     QByteArray m_rapidString;

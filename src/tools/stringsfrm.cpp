@@ -1,6 +1,5 @@
 #include "tools/stringsfrm.h"
 
-#include "app/formtable.h"
 #include "tools/settingsfile.h"
 
 #include <QCloseEvent>
@@ -13,7 +12,12 @@ namespace {
 
 using K = ControlKind;
 
-constexpr ControlSpec kControls[] = {
+constexpr int kWidth = 6135 / 15;
+constexpr int kHeight = 2835 / 15;
+
+} // namespace
+
+const ControlSpec StringsFrm::kControls[] = {
     {K::Label, "Label1", "String 1:", "", {120, 180, 900, 255}},
     {K::Text, "Str1Txt", "", "", {1080, 120, 4935, 315}},
     {K::Label, "Label2", "String 2:", "", {120, 600, 900, 255}},
@@ -24,15 +28,24 @@ constexpr ControlSpec kControls[] = {
     {K::Text, "Str4Txt", "", "", {1080, 1380, 4935, 315}},
     {K::Label, "Label5", "String 5:", "", {120, 1860, 900, 255}},
     {K::Text, "Str5Txt", "", "", {1080, 1800, 4935, 315}},
-    {K::Button, "cmdOK", "OK", "", {2520, 2340, 1095, 375}},
-    {K::Button, "cmdCancel", "Cancel", "", {3720, 2340, 1095, 375}},
-    {K::Button, "cmdApply", "Apply", "", {4920, 2340, 1095, 375}},
+    {K::Button,
+     "cmdOK",
+     "OK",
+     "",
+     {2520, 2340, 1095, 375},
+     false,
+     0,
+     run<&StringsFrm::cmdOK_Click>},
+    {K::Button, "cmdCancel", "Cancel", "", {3720, 2340, 1095, 375}, false, 0, run<&QWidget::close>},
+    {K::Button,
+     "cmdApply",
+     "Apply",
+     "",
+     {4920, 2340, 1095, 375},
+     false,
+     0,
+     run<&StringsFrm::cmdApply_Click>},
 };
-
-constexpr int kWidth = 6135 / 15;
-constexpr int kHeight = 2835 / 15;
-
-} // namespace
 
 StringsFrm::StringsFrm(MessageSink &messages, std::function<Host()> host,
                        std::function<void()> unloaded, QWidget *parent)
@@ -48,13 +61,7 @@ StringsFrm::StringsFrm(MessageSink &messages, std::function<Host()> host,
         m_fields[size_t(k)] =
             control<QLineEdit>(this, QStringLiteral("Str%1Txt").arg(k + 1).toLatin1().constData());
     }
-    auto *cancel = control<QPushButton>(this, "cmdCancel");
-    cancel->setShortcut(Qt::Key_Escape);
-    connect(control<QPushButton>(this, "cmdOK"), &QPushButton::clicked, this,
-            &StringsFrm::cmdOK_Click);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(control<QPushButton>(this, "cmdApply"), &QPushButton::clicked, this,
-            &StringsFrm::cmdApply_Click);
+    control<QPushButton>(this, "cmdCancel")->setShortcut(Qt::Key_Escape);
     if (parent)
         move(parent->geometry().center() - rect().center());
     Form_Load();

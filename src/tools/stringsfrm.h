@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/formtable.h"
 #include "terminal/messagesink.h"
 
 #include <QWidget>
@@ -32,6 +33,8 @@ public:
 
     void cmdApply_Click();
     void cmdOK_Click();
+
+    static const ControlSpec kControls[];
 
 protected:
     void closeEvent(QCloseEvent *event) override;

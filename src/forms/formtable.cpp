@@ -1,6 +1,6 @@
-#include "app/formtable.h"
+#include "forms/formtable.h"
 
-#include "app/filteredlineedit.h"
+#include "forms/filteredlineedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,9 +44,30 @@ QWidget *makeWidget(QWidget *parent, const ControlSpec &row)
     return nullptr;
 }
 
-} // namespace
+void connectAction(QWidget *widget, ControlKind kind, Handler handler, QObject *owner)
+{
+    const auto call = [handler, owner] { handler(owner); };
+    switch (kind) {
+    case ControlKind::Button:
+        QObject::connect(static_cast<QPushButton *>(widget), &QPushButton::clicked, owner, call);
+        break;
+    case ControlKind::List:
+        QObject::connect(static_cast<QComboBox *>(widget), &QComboBox::activated, owner, call);
+        break;
+    case ControlKind::Text:
+        QObject::connect(static_cast<QLineEdit *>(widget), &QLineEdit::textChanged, owner, call);
+        break;
+    case ControlKind::Check:
+        QObject::connect(static_cast<QCheckBox *>(widget), &QCheckBox::toggled, owner, call);
+        break;
+    case ControlKind::Label:
+    case ControlKind::Group:
+        Q_ASSERT_X(false, "connectAction", "a label or a frame has no action");
+        break;
+    }
+}
 
-QWidget *createControl(QWidget *parent, const ControlSpec &row)
+QWidget *createControl(QWidget *parent, const ControlSpec &row, QObject *owner)
 {
     QWidget *widget = makeWidget(parent, row);
     widget->setObjectName(QString::fromLatin1(row.name));
@@ -60,13 +81,17 @@ QWidget *createControl(QWidget *parent, const ControlSpec &row)
             font.setPointSizeF(row.pointSize);
         widget->setFont(font);
     }
+    if (row.handler)
+        connectAction(widget, row.kind, row.handler, owner);
     return widget;
 }
 
-void createControls(QWidget *parent, std::span<const ControlSpec> rows)
+} // namespace
+
+void createControls(QWidget *parent, std::span<const ControlSpec> rows, QObject *owner)
 {
     for (const auto &row : rows)
-        createControl(parent, row);
+        createControl(parent, row, owner ? owner : parent);
 }
 
 } // namespace zentrel

@@ -1,4 +1,4 @@
-#include "app/filteredlineedit.h"
+#include "forms/filteredlineedit.h"
 
 #include <QAction>
 #include <QApplication>
