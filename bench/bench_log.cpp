@@ -7,6 +7,7 @@
 #include "terminal/logview.h"
 #include "terminal/logwriter.h"
 #include "tools/logtools.h"
+#include "window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -162,8 +163,7 @@ void startupProbe(Report &report)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    choosePlatform();
     QApplication app(argc, argv);
     Report report(QStringLiteral("log"));
     logAppends(report);

@@ -152,13 +152,13 @@ int main(int argc, char **argv)
     choosePlatform();
     QApplication app(argc, argv);
     Report report(QStringLiteral("rapidfire"));
-    // Naming parts (fast, paced, slow) runs only those, for a closer look.
-    const QStringList parts = app.arguments().mid(1);
-    if (parts.isEmpty() || parts.contains(QStringLiteral("fast")))
+    // Its parts: fast, paced, slow.
+    const Parts parts(app.arguments().mid(1));
+    if (parts.wanted(QStringLiteral("fast")))
         fastFarEnd(report);
-    if (parts.isEmpty() || parts.contains(QStringLiteral("paced")))
+    if (parts.wanted(QStringLiteral("paced")))
         longerCommand(report);
-    if (parts.isEmpty() || parts.contains(QStringLiteral("slow")))
+    if (parts.wanted(QStringLiteral("slow")))
         slowFarEnd(report);
     return report.exitCode();
 }

@@ -106,13 +106,13 @@ int main(int argc, char **argv)
     choosePlatform();
     QApplication app(argc, argv);
     Report report(QStringLiteral("receive"));
-    // Naming parts (flood, line) runs only those, for a closer look.
-    const QStringList parts = app.arguments().mid(1);
-    if (parts.isEmpty() || parts.contains(QStringLiteral("flood"))) {
+    // Its parts: flood, line.
+    const Parts parts(app.arguments().mid(1));
+    if (parts.wanted(QStringLiteral("flood"))) {
         flood(report, "Standard");
         flood(report, "Hex");
     }
-    if (parts.isEmpty() || parts.contains(QStringLiteral("line")))
+    if (parts.wanted(QStringLiteral("line")))
         lineRate(report);
     return report.exitCode();
 }

@@ -6,6 +6,7 @@
 #include "recordingmessages.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <memory>
 
@@ -33,5 +34,17 @@ QByteArray mixedTraffic(qsizetype size);
 
 // Sets a display-less platform when no X display is there.
 void choosePlatform();
+
+// A benchmark runs every part, or, for a closer look, only those named on its
+// command line.
+class Parts
+{
+public:
+    explicit Parts(QStringList named) : m_named(std::move(named)) {}
+    bool wanted(const QString &part) const { return m_named.isEmpty() || m_named.contains(part); }
+
+private:
+    QStringList m_named;
+};
 
 } // namespace zentrel::bench

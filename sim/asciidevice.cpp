@@ -11,6 +11,16 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 // Longer than any command of the four families; a line this long is noise.
 constexpr qsizetype kLongestLine = 256;
+
+struct Transport
+{
+    const char *code;
+    const char *meaning;
+};
+
+constexpr Transport kVideoTransport[] = {
+    {"PL", "play"}, {"PA", "pause"}, {"ST", "still"}, {"RJ", "stop"}, {"LP", "loop play"},
+};
 } // namespace
 
 AsciiDevice::AsciiDevice(QString family, int unitId) : m_family(std::move(family)), m_unitId(unitId)
@@ -100,6 +110,15 @@ bool AsciiDevice::isDottedQuad(QByteArrayView text)
         sum += part.toInt();
     }
     return sum > 0;
+}
+
+const char *AsciiDevice::videoTransport(QByteArrayView code)
+{
+    for (const auto &transport : kVideoTransport) {
+        if (code == transport.code)
+            return transport.meaning;
+    }
+    return nullptr;
 }
 
 } // namespace zentrel::sim

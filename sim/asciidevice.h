@@ -34,6 +34,9 @@ protected:
     static Answer value(QString meaning, QByteArray text) { return {std::move(meaning), text}; }
     static Answer refuse(QString reason) { return {std::move(reason), "E"}; }
     static Answer unknown(QByteArrayView code);
+    // What a transport code of the two video machines does ("play" for PL,
+    // and so on for PA, ST, RJ and LP); null for any other code.
+    static const char *videoTransport(QByteArrayView code);
 
     virtual Answer respond(const QByteArray &argument, const QByteArray &code) = 0;
 

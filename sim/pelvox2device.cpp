@@ -4,16 +4,6 @@ namespace zentrel::sim {
 
 namespace {
 
-struct Transport
-{
-    const char *code;
-    const char *meaning;
-};
-
-constexpr Transport kTransport[] = {
-    {"PL", "play"}, {"PA", "pause"}, {"ST", "still"}, {"RJ", "stop"}, {"LP", "loop play"},
-};
-
 constexpr const char *kSampleRates[] = {"auto",   "32 kHz", "44.1 kHz",
                                         "48 kHz", "AC-3",   "next file"};
 
@@ -21,13 +11,11 @@ constexpr const char *kSampleRates[] = {"auto",   "32 kHz", "44.1 kHz",
 
 AsciiDevice::Answer Pelvox2Device::respond(const QByteArray &argument, const QByteArray &code)
 {
-    for (const auto &transport : kTransport) {
-        if (code == transport.code) {
-            if (!argument.isEmpty())
-                return refuse(QStringLiteral("%1 takes no argument").arg(transport.code));
-            m_mode = code;
-            return done(QStringLiteral("%1 %2").arg(transport.code, transport.meaning));
-        }
+    if (const char *meaning = videoTransport(code)) {
+        if (!argument.isEmpty())
+            return refuse(QStringLiteral("%1 takes no argument").arg(QString::fromLatin1(code)));
+        m_mode = code;
+        return done(QStringLiteral("%1 %2").arg(QString::fromLatin1(code), meaning));
     }
     if (code == "SE") {
         if (!isDigits(argument, 1, 5))

@@ -4,16 +4,6 @@ namespace zentrel::sim {
 
 namespace {
 
-struct Transport
-{
-    const char *code;
-    const char *meaning;
-};
-
-constexpr Transport kTransport[] = {
-    {"PL", "play"}, {"PA", "pause"}, {"ST", "still"}, {"RJ", "stop"}, {"LP", "loop play"},
-};
-
 constexpr const char *kVideoFormats[] = {
     "1080i",       "1080i25-16:9", "1080i29-16:9", "1080i30-16:9", "720p",       "720p50-16:9",
     "720p59-16:9", "720p60-16:9",  "720p50-4:3",   "720p59-4:3",   "720p60-4:3", "480p",
@@ -44,12 +34,10 @@ bool PelvoxHdDevice::isVideoFormat(QByteArrayView name)
 AsciiDevice::Answer PelvoxHdDevice::respond(const QByteArray &argument, const QByteArray &code)
 {
     const QString codeText = QString::fromLatin1(code);
-    for (const auto &transport : kTransport) {
-        if (code == transport.code) {
-            if (!argument.isEmpty())
-                return refuse(QStringLiteral("%1 takes no argument").arg(codeText));
-            return done(QStringLiteral("%1 %2").arg(codeText, transport.meaning));
-        }
+    if (const char *meaning = videoTransport(code)) {
+        if (!argument.isEmpty())
+            return refuse(QStringLiteral("%1 takes no argument").arg(codeText));
+        return done(QStringLiteral("%1 %2").arg(codeText, meaning));
     }
     for (const auto &option : kSwitches) {
         if (code == option.code) {

@@ -10,6 +10,20 @@
 
 namespace zentrel {
 
+namespace {
+
+// Text that wraps inside its box, from the top left corner.
+void addParagraph(const QString &name, const QString &text, const QRect &geometry, QWidget *parent)
+{
+    auto *paragraph = new QLabel(text, parent);
+    paragraph->setObjectName(name);
+    paragraph->setWordWrap(true);
+    paragraph->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    paragraph->setGeometry(geometry);
+}
+
+} // namespace
+
 AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -33,15 +47,12 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     version->setObjectName(QStringLiteral("lblVersion"));
     version->setGeometry(96, 46, 270, 18);
 
-    auto *description = new QLabel(
-        QStringLiteral("A serial terminal for show-control audio and video equipment: "
-                       "ready-made commands for four playback devices and a show "
-                       "controller, custom byte strings and a log of every byte on the line."),
-        this);
-    description->setObjectName(QStringLiteral("lblDescription"));
-    description->setWordWrap(true);
-    description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    description->setGeometry(96, 70, 270, 70);
+    addParagraph(QStringLiteral("lblDescription"),
+                 QStringLiteral("A serial terminal for show-control audio and video equipment: "
+                                "ready-made commands for four playback devices and a show "
+                                "controller, custom byte strings and a log of every byte on the "
+                                "line."),
+                 QRect(96, 70, 270, 70), this);
 
     // The etched separator: a grey line with a white one beside it.
     auto *line = new QFrame(this);
@@ -50,14 +61,10 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     line->setFrameShadow(QFrame::Sunken);
     line->setGeometry(8, 150, 366, 2);
 
-    auto *disclaimer = new QLabel(
-        QStringLiteral("Warning: ...\nThis program is unstable when used in the gravitational "
-                       "field of a collapsing star. Use at your own risk!"),
-        this);
-    disclaimer->setObjectName(QStringLiteral("lblDisclaimer"));
-    disclaimer->setWordWrap(true);
-    disclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    disclaimer->setGeometry(16, 162, 262, 76);
+    addParagraph(QStringLiteral("lblDisclaimer"),
+                 QStringLiteral("Warning: ...\nThis program is unstable when used in the "
+                                "gravitational field of a collapsing star. Use at your own risk!"),
+                 QRect(16, 162, 262, 76), this);
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));

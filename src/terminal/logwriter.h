@@ -19,7 +19,6 @@ public:
 
     void write(QByteArrayView data, Direction direction, ViewMode mode);
 
-    bool newReceiveLine() const { return m_newReceiveLine; }
     void setNewReceiveLine(bool value) { m_newReceiveLine = value; }
 
 private:

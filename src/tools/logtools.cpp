@@ -2,12 +2,11 @@
 
 #include "terminal/logview.h"
 #include "terminal/logwriter.h"
+#include "tools/filewriter.h"
 #include "tools/fontsize.h"
 #include "tools/settingsfile.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace zentrel {
 
@@ -55,25 +54,7 @@ void LogTools::SaveLogCmd_Click()
 
 bool LogTools::saveLog(const QByteArray &text, const QString &path)
 {
-    // A device or a pipe is written to, never replaced: putting a new file in
-    // place of /dev/something would break it for every other program.
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile() && !target.isDir()) {
-        QFile device(path);
-        return device.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-               device.write(text) == text.size() && device.write("\r\n", 2) == 2;
-    }
-    QSaveFile file(path);
-    // Unbuffered, so a disk that fills up fails the write itself: a failure
-    // left to the flush inside commit() would still replace the old file
-    // with the part that fitted.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(text) != text.size() || file.write("\r\n", 2) != 2) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return FileWriter::replace(path, {text, "\r\n"});
 }
 
 void LogTools::FontCmd_Click()

@@ -1,9 +1,9 @@
 #include "tools/settingsfile.h"
 
 #include "tools/apppath.h"
+#include "tools/filewriter.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace zentrel::settings {
 
@@ -81,17 +81,7 @@ std::optional<QByteArray> readFile()
 
 bool writeFile(const QByteArray &content)
 {
-    QSaveFile file(filePath());
-    // Unbuffered, so a disk that fills up fails the write itself: a failure
-    // left to the flush inside commit() would still replace the old file
-    // with the part that fitted.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return FileWriter::replace(filePath(), {content});
 }
 
 } // namespace zentrel::settings

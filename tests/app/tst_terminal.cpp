@@ -1,5 +1,7 @@
 #include "serial/com.h"
 #include "terminalharness.h"
+#include "testhelpers.h"
+#include "tools/settingsfile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -344,6 +346,35 @@ private Q_SLOTS:
                  QByteArray("Port: 1\r\nView: Hex\r\nString 1: a\r\nString 2: \r\n"
                             "String 3: \"PL\" h0d\r\nString 4: \r\nString 5:   x\r\n"));
         QVERIFY(com::ProbePort(1));
+    }
+
+    void exitKeepsTheSettingsFilesModeAndGroup_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("group"); // -1: this process's
+        QTest::newRow("read-only 0444 stays read-only") << 0444 << -1;
+        QTest::newRow("0640 of another group") << 0640 << kOtherGroup;
+    }
+
+    void exitKeepsTheSettingsFilesModeAndGroup()
+    {
+        ZENTREL_REQUIRE_ROOT();
+        QFETCH(int, mode);
+        QFETCH(int, group);
+        TerminalHarness t;
+        const QString ini = t.dir.filePath(settings::kFileName);
+        const Ownership before{mode, int(::geteuid()), group < 0 ? int(::getegid()) : group};
+        QVERIFY(setOwnership(ini, before));
+        t.pick("ViewCmb", "Hex");
+        t.click("ExitCmd");
+        QVERIFY(t.dir.readIni().startsWith("Port: 1\r\nView: Hex\r\n"));
+        const Ownership after = ownershipOf(ini);
+        QCOMPARE(after.mode, before.mode);
+        QCOMPARE(after.owner, before.owner);
+        QCOMPARE(after.group, before.group);
+        QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{settings::kFileName});
+        QVERIFY(t.messages.shown.isEmpty());
     }
 
     void firstRunWritesBarePrefixes()

@@ -8,8 +8,6 @@
 
 using namespace zentrel::test;
 
-namespace {} // namespace
-
 class TestPelvox2Panel : public PanelTest
 {
     Q_OBJECT

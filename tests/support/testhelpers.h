@@ -6,6 +6,22 @@
 #include <QString>
 #include <QTimer>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Handing a file to another owner or group takes root, as CI runs the suite;
+// elsewhere the test is skipped, never quietly passed.
+#define ZENTREL_REQUIRE_ROOT()                                                                     \
+    do {                                                                                           \
+        if (::geteuid() != 0) {                                                                    \
+            if (!qEnvironmentVariableIsEmpty("CI"))                                                \
+                QFAIL("CI runs the suite as root");                                                \
+            QSKIP("only root can give a file another owner");                                      \
+        }                                                                                          \
+    } while (false)
+
 namespace zentrel::test {
 
 // Lets the event loop run, idle or busy, for the given time.
@@ -21,5 +37,62 @@ inline QByteArray fileContent(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
+
+// While it lives, no file grows beyond the given size: a write past it fails
+// as it would on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_signal = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_before;
+        small.rlim_cur = bytes;
+        m_active = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        ::signal(SIGXFSZ, m_signal);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_before = {};
+    void (*m_signal)(int) = nullptr;
+    bool m_active = false;
+};
+
+// Mode bits, owner and group of a file, or all -1 when it is missing.
+struct Ownership
+{
+    int mode = -1;
+    int owner = -1;
+    int group = -1;
+};
+
+inline Ownership ownershipOf(const QString &path)
+{
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return {int(status.st_mode & 07777), int(status.st_uid), int(status.st_gid)};
+}
+
+inline bool setOwnership(const QString &path, const Ownership &wanted)
+{
+    const QByteArray name = QFile::encodeName(path);
+    return ::chown(name.constData(), uid_t(wanted.owner), gid_t(wanted.group)) == 0 &&
+           ::chmod(name.constData(), mode_t(wanted.mode)) == 0;
+}
+
+// An owner and a group that are not this process's: nobody and nogroup on
+// Debian.
+inline constexpr int kOtherOwner = 65534;
+inline constexpr int kOtherGroup = 65534;
 
 } // namespace zentrel::test

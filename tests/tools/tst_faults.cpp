@@ -14,10 +14,8 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -231,21 +229,16 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("the session before\r\n");
         old.close();
-        // The disk fills up after a few hundred bytes: writes beyond that
-        // fail as they would on a full device.
-        rlimit limit = {};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-        const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = limit;
-        small.rlim_cur = 300;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
         answerSaveDialog(path);
-        t.click("SaveLogCmd");
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::signal(SIGXFSZ, previousSignal);
+        {
+            // The disk fills up after a few hundred bytes.
+            const FileSizeLimit full(300);
+            QVERIFY(full.active());
+            t.click("SaveLogCmd");
+        }
         QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
         QCOMPARE(fileContent(path), QByteArray("the session before\r\n"));
-        QCOMPARE(QDir(t.dir.path()).entryList({"session.log*"}, QDir::Files),
+        QCOMPARE(QDir(t.dir.path()).entryList({"session.log*"}, QDir::Files | QDir::Hidden),
                  QStringList{"session.log"});
     }
 
@@ -258,18 +251,14 @@ private Q_SLOTS:
         values.strings[0] = QString(400, u'x');
         const auto content = settings::compose(values);
         QVERIFY(content);
-        rlimit limit = {};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
-        const auto previousSignal = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = limit;
-        small.rlim_cur = 100;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = settings::writeFile(*content);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::signal(SIGXFSZ, previousSignal);
-        QVERIFY(!written);
+        {
+            const FileSizeLimit full(100);
+            QVERIFY(full.active());
+            QVERIFY(!settings::writeFile(*content));
+        }
         QCOMPARE(dir.readIni(), old);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{settings::kFileName});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{settings::kFileName});
     }
 };
 

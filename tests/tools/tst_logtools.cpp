@@ -108,9 +108,12 @@ private Q_SLOTS:
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("previous content that is longer");
         old.close();
+        // The replacement keeps the old file's mode, here one no new file gets.
+        QVERIFY(setOwnership(path, {0604, int(::geteuid()), int(::getegid())}));
         answerSaveDialog(path);
         t.click("SaveLogCmd");
         QCOMPARE(fileContent(path), QByteArray("\r\n"));
+        QCOMPARE(ownershipOf(path).mode, 0604);
     }
 
     void cancelWritesNothing()

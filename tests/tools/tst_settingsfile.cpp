@@ -1,11 +1,33 @@
+#include "testhelpers.h"
 #include "tools/apppath.h"
+#include "tools/filewriter.h"
 #include "tools/settingsfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+const QByteArray kOld = "the file before\r\n";
+
+void writeRaw(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QStringList filesIn(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
 
 class TestSettingsFile : public QObject
 {
@@ -135,6 +157,127 @@ private Q_SLOTS:
         overrideAppPath({});
         if (!directoryLocked)
             QSKIP("running as root: a read-only directory does not stop this user");
+    }
+
+    void writerPieces_data()
+    {
+        QTest::addColumn<bool>("oldFile");
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<QList<int>>("cuts"); // where one piece ends and the next begins
+        QList<int> everyByte;
+        for (int n = 1; n < 258; ++n)
+            everyByte.append(n);
+        QTest::newRow("new file, one piece") << false << false << QList<int>{};
+        QTest::newRow("over an old file, byte by byte") << true << false << everyByte;
+        QTest::newRow("uneven pieces, empty ones among them")
+            << true << false << QList<int>{0, 0, 3, 3, 200, 257};
+        QTest::newRow("through a link, the file it names is replaced")
+            << true << true << QList<int>{100};
+    }
+
+    void writerPieces()
+    {
+        QFETCH(bool, oldFile);
+        QFETCH(bool, throughLink);
+        QFETCH(QList<int>, cuts);
+        QByteArray content;
+        for (int n = 0; n < 256; ++n)
+            content.append(char(n));
+        content.append("\r\n");
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("session.log"));
+        if (oldFile)
+            writeRaw(target, kOld);
+        QString path = target;
+        if (throughLink) {
+            path = dir.filePath(QStringLiteral("link.log"));
+            QVERIFY(QFile::link(target, path));
+        }
+        const QStringList before = filesIn(dir);
+        FileWriter file(path);
+        QVERIFY(file.open());
+        qsizetype from = 0;
+        for (const qsizetype cut : cuts + QList<int>{int(content.size())}) {
+            QVERIFY(file.write(QByteArrayView(content).sliced(from, cut - from)));
+            from = cut;
+        }
+        // Nothing shows before the commit.
+        QCOMPARE(fileContent(target), oldFile ? kOld : QByteArray("<missing>"));
+        QVERIFY2(file.commit(), qPrintable(file.errorString()));
+        QCOMPARE(fileContent(target), content);
+        QCOMPARE(filesIn(dir), oldFile ? before : QStringList{QStringLiteral("session.log")});
+        QCOMPARE(QFileInfo(path).isSymLink(), throughLink);
+        if (!oldFile) {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            QCOMPARE(ownershipOf(target).mode, int(0666 & ~mask));
+        }
+    }
+
+    void writerFailureKeepsOldFile_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("abandoned before the commit") << "abandoned";
+        QTest::newRow("discarded before the commit") << "discarded";
+        QTest::newRow("disk full in a later piece") << "full";
+    }
+
+    void writerFailureKeepsOldFile()
+    {
+        QFETCH(QString, failure);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("session.log"));
+        writeRaw(target, kOld);
+        {
+            FileWriter file(target);
+            QVERIFY(file.open());
+            QVERIFY(file.write(QByteArray(200, 'a')));
+            if (failure == QLatin1StringView("full")) {
+                const FileSizeLimit full(300);
+                QVERIFY(full.active());
+                QVERIFY(!file.write(QByteArray(200, 'b')));
+                QVERIFY(!file.errorString().isEmpty());
+            } else if (failure == QLatin1StringView("discarded")) {
+                file.discard();
+            }
+            if (failure != QLatin1StringView("abandoned"))
+                QVERIFY(!file.commit());
+        }
+        QCOMPARE(fileContent(target), kOld);
+        QCOMPARE(filesIn(dir), QStringList{QStringLiteral("session.log")});
+    }
+
+    void writerKeepsModeOwnerAndGroup_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("owner"); // -1: this process's
+        QTest::addColumn<int>("group");
+        QTest::newRow("read-only 0444 stays read-only") << 0444 << -1 << -1;
+        QTest::newRow("0640 of another group") << 0640 << -1 << kOtherGroup;
+        QTest::newRow("0600 of another owner and group") << 0600 << kOtherOwner << kOtherGroup;
+    }
+
+    void writerKeepsModeOwnerAndGroup()
+    {
+        ZENTREL_REQUIRE_ROOT();
+        QFETCH(int, mode);
+        QFETCH(int, owner);
+        QFETCH(int, group);
+        QTemporaryDir dir;
+        overrideAppPath(dir.path());
+        const QString target = settings::filePath();
+        writeRaw(target, kOld);
+        const Ownership before{mode, owner < 0 ? int(::geteuid()) : owner,
+                               group < 0 ? int(::getegid()) : group};
+        QVERIFY(setOwnership(target, before));
+        const bool written = settings::writeFile("new\r\n");
+        overrideAppPath({});
+        QVERIFY(written);
+        QCOMPARE(fileContent(target), QByteArray("new\r\n"));
+        const Ownership after = ownershipOf(target);
+        QCOMPARE(after.mode, before.mode);
+        QCOMPARE(after.owner, before.owner);
+        QCOMPARE(after.group, before.group);
     }
 
     void writeIntoMissingDirectoryFails()
