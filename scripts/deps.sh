@@ -11,9 +11,10 @@ packages=(
     desktop-file-utils
     bsdextrautils
 )
-# The sanitizer build and the fuzz targets: clang with libFuzzer.
+# The format check, the sanitizer build and the fuzz targets: clang-format
+# and clang with libFuzzer.
 if [ "${1:-}" = "--test" ]; then
-    packages+=(clang libclang-rt-14-dev)
+    packages+=(clang-format-14 clang libclang-rt-14-dev)
 fi
 
 missing=()

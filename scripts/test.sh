@@ -19,6 +19,7 @@ for argument in "$@"; do
 done
 
 scripts/deps.sh --test
+scripts/check-format.sh
 scripts/build.sh
 ctest --preset dev "${ctest_args[@]}"
 

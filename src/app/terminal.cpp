@@ -342,11 +342,11 @@ void Terminal::mouseDoubleClickEvent(QMouseEvent *event)
 
 // --- the log ----------------------------------------------------------------
 
-void Terminal::WriteLog(QByteArrayView data, Direction direction)
+void Terminal::WriteLog(QByteArrayView bytes, Direction direction)
 {
     const auto mode = viewModeFromText(ViewCmb->currentText());
     // A view that is none of the three renders nothing, but the line still starts.
-    m_writer.write(mode ? data : QByteArrayView(), direction, mode.value_or(ViewMode::Standard));
+    m_writer.write(mode ? bytes : QByteArrayView(), direction, mode.value_or(ViewMode::Standard));
     RichTextBox1->contentChanged();
 }
 

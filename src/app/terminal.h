@@ -50,7 +50,7 @@ public:
 
     void LoadINI();
     QByteArray ConvertCustom(const QString &CustomStr);
-    void WriteLog(QByteArrayView data, Direction direction);
+    void WriteLog(QByteArrayView bytes, Direction direction);
 
     const QByteArray &LastCommand() const override { return m_lastCommand; }
     qint64 pendingOutput() override { return m_link.pendingOutput(); }

@@ -109,9 +109,9 @@ ShowCtlPanel::ShowCtlPanel(CommandPort &port, QWidget *parent)
     SCData2Lbl = control<QLabel>(this, "SCData2Lbl");
     SCData2Cmb = control<QComboBox>(this, "SCData2Cmb");
     SCData2Txt = control<QLineEdit>(this, "SCData2Txt");
-    for (QWidget *data : std::initializer_list<QWidget *>{SCData1Lbl, SCData1Cmb, SCData1Txt,
-                                                          SCData2Lbl, SCData2Cmb, SCData2Txt})
-        data->hide();
+    for (QWidget *position : std::initializer_list<QWidget *>{SCData1Lbl, SCData1Cmb, SCData1Txt,
+                                                              SCData2Lbl, SCData2Cmb, SCData2Txt})
+        position->hide();
 
     // A list that gains its first items picks the first of them by itself;
     // no target and no command may be chosen for the operator.

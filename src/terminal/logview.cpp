@@ -233,15 +233,17 @@ void LogView::paintEvent(QPaintEvent *event)
         }
         // The selected part of this line, drawn over the plain text.
         const auto start = m_log.lineStart(line);
-        const auto from = std::max(selectionFrom - start, firstColumn);
-        const auto to = std::min({selectionTo - start, bytes.size(), firstColumn + columns});
-        if (from < to) {
-            const qreal x = kMargin + from * m_charWidth - scrollX;
-            const QRectF area(x, top, (to - from) * m_charWidth, m_lineHeight);
+        const auto selectedFrom = std::max(selectionFrom - start, firstColumn);
+        const auto selectedTo =
+            std::min({selectionTo - start, bytes.size(), firstColumn + columns});
+        if (selectedFrom < selectedTo) {
+            const qreal x = kMargin + selectedFrom * m_charWidth - scrollX;
+            const QRectF area(x, top, (selectedTo - selectedFrom) * m_charWidth, m_lineHeight);
             painter.fillRect(area, palette.color(QPalette::Highlight));
             painter.setPen(palette.color(QPalette::HighlightedText));
-            painter.drawText(QPointF(x, top + m_ascent),
-                             QString::fromLatin1(bytes.sliced(from, to - from)));
+            painter.drawText(
+                QPointF(x, top + m_ascent),
+                QString::fromLatin1(bytes.sliced(selectedFrom, selectedTo - selectedFrom)));
             painter.setPen(palette.color(QPalette::Text));
         }
     }
