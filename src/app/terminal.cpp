@@ -1,6 +1,7 @@
 #include "app/terminal.h"
 
 #include "app/aboutbox.h"
+#include "devices/devicetabs.h"
 #include "devices/orbalitepanel.h"
 #include "devices/pelvox2panel.h"
 #include "devices/pelvoxhdpanel.h"
@@ -38,32 +39,18 @@ constexpr Twips kTabPlace{120, 3600, 7575, 2175};
 
 using K = ControlKind;
 
-struct TabRow
-{
-    const char *caption;
-    bool idAllowed;
-};
-
-// Tab captions in order; the panel at the same index is the one each shows.
-constexpr TabRow kTabs[] = {
-    {"Pelvox2", true},   {"Pelvox/HD", false}, {"8Wendlo", false},
-    {"Orbalite", false}, {" 8-Bit", false},
-};
-
 } // namespace
 
 // The window's own controls, outside the group frames. The log tools and
 // Rapid Fire wire the buttons they are handed.
+// clang-format off
 const ControlSpec Terminal::kWindowControls[] = {
     {K::Group, "Frame2", "Settings", "", {5760, 120, 1935, 1335}},
     {K::Group, "QuickFrm", "Quick Strings", "", {5760, 1560, 1935, 2175}},
     {K::Button, "ClearCmd", "Clear Log", "Clear all text from log window.", {120, 3000, 855, 255}},
     {K::Button, "SaveLogCmd", "Save Log", "Save log to file.", {1080, 3000, 855, 255}},
     {K::Button, "FontCmd", "Font Size", "Change log window font size.", {2040, 3000, 855, 255}},
-    {K::Button,
-     "RapidCmd",
-     "Rapid Fire",
-     "Send last serial string in rapid succession.",
+    {K::Button, "RapidCmd", "Rapid Fire", "Send last serial string in rapid succession.",
      {3840, 3000, 975, 255}},
     {K::Group, "Frame1", "Custom Serial String", "", {120, 5880, 6615, 670}},
     {K::Button, "ExitCmd", "Exit", "", {6960, 6180, 735, 375}, true, 0, run<&QWidget::close>},
@@ -77,18 +64,10 @@ const ControlSpec Terminal::kSettingsControls[] = {
     {K::Label, "Label2", "View:", "", {120, 600, 615, 255}, true},
     {K::List, "ViewCmb", "Standard|Mixed|Hex", "Log window view type.", {720, 600, 1125, 315}},
     {K::Check, "IDChk", "Use ID:", "", {120, 960, 1095, 255}, true},
-    {K::Text,
-     "IDTxt",
-     "",
-     "ID number of device to control.",
-     {1200, 960, 495, 285},
-     false,
-     0,
-     run<&Terminal::IDTxt_Change>,
-     unitid::kMaxLength},
+    {K::Text, "IDTxt", "", "ID number of device to control.", {1200, 960, 495, 285}, false, 0,
+     run<&Terminal::IDTxt_Change>, unitid::kMaxLength},
 };
 
-// clang-format off
 const ControlSpec Terminal::kQuickControls[] = {
     {K::Button, "CfgStrCmd", "Configure Strings", "", {120, 240, 1575, 255}, false, 0,
      run<&Terminal::CfgStrCmd_Click>},
@@ -154,20 +133,10 @@ void Terminal::buildControls()
     IDTxt->setKeyFilter(unitid::keyAdmitted);
     CustomTxt = control<QLineEdit>(this, "CustomTxt");
 
-    // The tab strip: its tabs on top, the page the panel frames lie in below.
-    const QRect tabArea = kTabPlace.toPixels();
-    DeviceTab = new QTabBar(this);
-    DeviceTab->setObjectName(QStringLiteral("DeviceTab"));
-    DeviceTab->setDrawBase(false);
-    DeviceTab->setExpanding(false);
-    for (const auto &tab : kTabs)
-        DeviceTab->addTab(QString::fromLatin1(tab.caption));
-    const int tabHeight = DeviceTab->sizeHint().height();
-    DeviceTab->setGeometry(tabArea.left(), tabArea.top(), tabArea.width(), tabHeight);
-    auto *page = new QFrame(this);
-    page->setFrameShape(QFrame::StyledPanel);
-    page->setGeometry(tabArea.adjusted(0, tabHeight - 1, 0, 0));
-    DeviceTab->raise();
+    QStringList captions;
+    for (const auto &tab : devicetabs::kTabs)
+        captions.append(QString::fromLatin1(tab.caption));
+    DeviceTab = createTabStrip(this, "DeviceTab", captions, kTabPlace);
 
     m_panels = {new Pelvox2Panel(*this, this), new PelvoxHDPanel(*this, this),
                 new WendloPanel(*this, this), new OrbalitePanel(*this, this),
@@ -183,12 +152,6 @@ void Terminal::connectHandlers()
     connect(DeviceTab, &QTabBar::tabBarClicked, this, &Terminal::DeviceTab_Click);
     m_rapid = new RapidFire(*this, control<QPushButton>(this, "RapidCmd"));
     m_logTools = new LogTools(*RichTextBox1, m_writer, m_messages, this);
-    connect(control<QPushButton>(this, "ClearCmd"), &QPushButton::clicked, m_logTools,
-            &LogTools::ClearCmd_Click);
-    connect(control<QPushButton>(this, "SaveLogCmd"), &QPushButton::clicked, m_logTools,
-            &LogTools::SaveLogCmd_Click);
-    connect(control<QPushButton>(this, "FontCmd"), &QPushButton::clicked, m_logTools,
-            &LogTools::FontCmd_Click);
     // F1 to F5 belong to the window, whichever control has the focus.
     qApp->installEventFilter(this);
 }
@@ -199,7 +162,9 @@ void Terminal::Form_Load()
         m_panels[i]->setVisible(i == 0);
     ViewCmb->setCurrentIndex(0);
     m_writer.setNewReceiveLine(true);
-    PortCmb->addItems(portlist::entries(com::ProbePorts()));
+    // The ports found now are the list for the whole run.
+    m_portEntries = portlist::entries(com::ProbePorts());
+    PortCmb->addItems(m_portEntries);
     PortCmb->setCurrentIndex(-1);
     LoadINI();
     RichTextBox1->setFontPointSize(10);
@@ -229,8 +194,6 @@ void Terminal::Form_Unload()
         settings::writeFile(*content);
     m_link.close();
 }
-
-// --- sending ---------------------------------------------------------------
 
 void Terminal::SendCommand(QByteArray text)
 {
@@ -272,23 +235,19 @@ QByteArray Terminal::ConvertCustom(const QString &CustomStr)
 
 void Terminal::SendCusCmd_Click()
 {
-    if (CustomTxt->text().isEmpty())
-        return;
-    const auto text = ConvertCustom(CustomTxt->text());
-    if (text.isEmpty())
-        return;
-    m_idAllowed = false;
-    SendCommand(text);
+    sendNotation(CustomTxt->text());
 }
-
-// --- quick strings and the About box --------------------------------------------
 
 void Terminal::StrCmd_Click(int number)
 {
-    const QString &quick = m_quickStrings[std::size_t(number - 1)];
-    if (quick.isEmpty())
+    sendNotation(m_quickStrings[std::size_t(number - 1)]);
+}
+
+void Terminal::sendNotation(const QString &notation)
+{
+    if (notation.isEmpty())
         return;
-    const auto text = ConvertCustom(quick);
+    const auto text = ConvertCustom(notation);
     if (text.isEmpty())
         return;
     m_idAllowed = false;
@@ -298,8 +257,7 @@ void Terminal::StrCmd_Click(int number)
 void Terminal::CfgStrCmd_Click()
 {
     if (m_strings) {
-        m_strings->raise();
-        m_strings->activateWindow();
+        bringForward(m_strings);
         return;
     }
     m_strings = new StringsFrm(
@@ -335,12 +293,8 @@ void Terminal::mouseDoubleClickEvent(QMouseEvent *event)
         m_about = new AboutBox(this);
         m_about->setAttribute(Qt::WA_DeleteOnClose);
     }
-    m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
+    bringForward(m_about);
 }
-
-// --- the log ----------------------------------------------------------------
 
 void Terminal::WriteLog(QByteArrayView bytes, Direction direction)
 {
@@ -354,8 +308,6 @@ void Terminal::VekComm_OnComm(const QByteArray &bytes)
 {
     WriteLog(bytes, Direction::Received);
 }
-
-// --- port selection -----------------------------------------------------------
 
 void Terminal::PortCmb_Click()
 {
@@ -381,7 +333,7 @@ void Terminal::refusePort(const QString &portText)
 {
     m_messages.showMessage(QStringLiteral("COMM port may be in use by another program!"),
                            QStringLiteral("Error opening COM%1!").arg(portText));
-    if (const auto fallback = portlist::fallbackIndex(entries(), m_link.portNumber(), portText))
+    if (const auto fallback = portlist::fallbackIndex(m_portEntries, m_link.portNumber(), portText))
         selectPort(*fallback);
 }
 
@@ -393,8 +345,6 @@ void Terminal::selectPort(int index)
     }
     PortCmb_Click();
 }
-
-// --- unit ID and tabs -----------------------------------------------------------
 
 void Terminal::IDTxt_Change()
 {
@@ -408,20 +358,15 @@ void Terminal::DeviceTab_Click(int index)
 {
     if (index < 0)
         return;
-    const QString caption = DeviceTab->tabText(index);
-    for (std::size_t row = 0; row < std::size(kTabs); ++row) {
-        if (caption != QLatin1StringView(kTabs[row].caption))
-            continue;
-        for (std::size_t i = 0; i < m_panels.size(); ++i)
-            m_panels[i]->setVisible(i == row);
-        m_idAllowed = kTabs[row].idAllowed;
-        IDTxt->setEnabled(kTabs[row].idAllowed);
-        IDChk->setEnabled(kTabs[row].idAllowed);
+    const auto row = devicetabs::rowOf(DeviceTab->tabText(index));
+    if (!row)
         return;
-    }
+    for (std::size_t i = 0; i < m_panels.size(); ++i)
+        m_panels[i]->setVisible(i == *row);
+    m_idAllowed = devicetabs::kTabs[*row].idAllowed;
+    IDTxt->setEnabled(m_idAllowed);
+    IDChk->setEnabled(m_idAllowed);
 }
-
-// --- settings file ----------------------------------------------------------------
 
 void Terminal::LoadINI()
 {
@@ -433,34 +378,21 @@ void Terminal::LoadINI()
     for (int i = 0; i < lines.size(); ++i) {
         const auto &line = lines.at(i);
         if (i == settings::kViewLine) {
-            applyView(line);
+            const auto mode = line.prefixOk ? viewModeFromText(line.value) : std::nullopt;
+            ViewCmb->setCurrentIndex(int(mode.value_or(ViewMode::Standard)));
+            if (!mode)
+                m_messages.show(settings::corruptLineMessage(i));
         } else if (!line.prefixOk) {
             m_messages.show(settings::corruptLineMessage(i));
         } else if (i == settings::kPortLine) {
             // Straight to the saved port: opening each port on the way would
             // toggle the control lines of whatever hangs on it.
-            if (const auto index = portlist::savedPortIndex(entries(), line.value))
+            if (const auto index = portlist::savedPortIndex(m_portEntries, line.value))
                 selectPort(*index);
         } else {
             m_quickStrings[std::size_t(i - settings::kFirstStringLine)] = line.value;
         }
     }
-}
-
-void Terminal::applyView(const settings::Line &line)
-{
-    const auto index = line.prefixOk ? ViewCmb->findText(line.value, Qt::MatchExactly) : -1;
-    ViewCmb->setCurrentIndex(index < 0 ? 0 : index);
-    if (index < 0)
-        m_messages.show(settings::corruptLineMessage(settings::kViewLine));
-}
-
-QStringList Terminal::entries() const
-{
-    QStringList list;
-    for (int i = 0; i < PortCmb->count(); ++i)
-        list.append(PortCmb->itemText(i));
-    return list;
 }
 
 } // namespace zentrel

@@ -92,8 +92,7 @@ private:
     void IDTxt_Change();
     void DeviceTab_Click(int index);
     void SendCusCmd_Click();
-    QStringList entries() const;
-    void applyView(const settings::Line &line);
+    void sendNotation(const QString &notation);
 
     MessageSink &m_messages;
     SerialLink m_link;
@@ -113,6 +112,7 @@ private:
     QPointer<AboutBox> m_about;
 
     LogWriter m_writer;
+    QStringList m_portEntries;
     QByteArray m_lastCommand;
     bool m_idAllowed = false;
     bool m_unloaded = false;

@@ -4,9 +4,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 
 #include <limits>
 
@@ -92,6 +94,31 @@ void createControls(QWidget *parent, std::span<const ControlSpec> rows, QObject 
 {
     for (const auto &row : rows)
         createControl(parent, row, owner ? owner : parent);
+}
+
+QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &captions, Twips place)
+{
+    const QRect area = place.toPixels();
+    auto *strip = new QTabBar(parent);
+    strip->setObjectName(QString::fromLatin1(name));
+    strip->setDrawBase(false);
+    strip->setExpanding(false);
+    for (const auto &caption : captions)
+        strip->addTab(caption);
+    const int height = strip->sizeHint().height();
+    strip->setGeometry(area.left(), area.top(), area.width(), height);
+    auto *page = new QFrame(parent);
+    page->setFrameShape(QFrame::StyledPanel);
+    page->setGeometry(area.adjusted(0, height - 1, 0, 0));
+    strip->raise();
+    return strip;
+}
+
+void bringForward(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace zentrel

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
 
 #include <span>
+
+class QTabBar;
 
 namespace zentrel {
 
@@ -66,6 +69,14 @@ struct ControlSpec
 // Builds the rows' controls inside parent and connects each action to its
 // handler, which runs on owner (the parent itself when not given).
 void createControls(QWidget *parent, std::span<const ControlSpec> rows, QObject *owner = nullptr);
+
+// A strip of tabs over the page they switch, both inside place; the page's
+// contents are the caller's.
+QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &captions,
+                        Twips place);
+
+// Shows a tool window on top of the others, with the keyboard focus.
+void bringForward(QWidget *window);
 
 // The control the form table created under that name; it must exist.
 template <typename T> T *control(const QWidget *form, const char *name)

@@ -1,5 +1,6 @@
 #include "tools/logtools.h"
 
+#include "forms/formtable.h"
 #include "terminal/logview.h"
 #include "terminal/logwriter.h"
 #include "tools/filewriter.h"
@@ -7,12 +8,20 @@
 #include "tools/settingsfile.h"
 
 #include <QFileDialog>
+#include <QPushButton>
 
 namespace zentrel {
 
 LogTools::LogTools(LogView &log, LogWriter &writer, MessageSink &messages, QWidget *window)
     : QObject(window), m_log(log), m_writer(writer), m_messages(messages), m_window(window)
-{}
+{
+    connect(control<QPushButton>(window, "ClearCmd"), &QPushButton::clicked, this,
+            &LogTools::ClearCmd_Click);
+    connect(control<QPushButton>(window, "SaveLogCmd"), &QPushButton::clicked, this,
+            &LogTools::SaveLogCmd_Click);
+    connect(control<QPushButton>(window, "FontCmd"), &QPushButton::clicked, this,
+            &LogTools::FontCmd_Click);
+}
 
 void LogTools::ClearCmd_Click()
 {

@@ -19,6 +19,7 @@ class LogTools : public QObject
 public:
     inline static const QString kFilter = QStringLiteral("Log files (*.log);;All files (*.*)");
 
+    // Wires the window's ClearCmd, SaveLogCmd and FontCmd buttons to itself.
     LogTools(LogView &log, LogWriter &writer, MessageSink &messages, QWidget *window);
 
     void ClearCmd_Click();
