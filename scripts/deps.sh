@@ -11,10 +11,12 @@ packages=(
     desktop-file-utils
     bsdextrautils
 )
-# The sanitizer build and the fuzz targets: clang with libFuzzer.
-if [ "${1:-}" = "--test" ]; then
-    packages+=(clang libclang-rt-14-dev)
-fi
+case "${1:-}" in
+    # The sanitizer build and the fuzz targets: clang with libFuzzer.
+    --test) packages+=(clang libclang-rt-14-dev) ;;
+    # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
+    --package) packages+=(dpkg-dev) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

@@ -63,7 +63,9 @@ class TestInstall : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void installsProgramSimulatorEntryAndIcon();
+    void installsProgramSimulatorAndEntry();
+    void installsTheIconAtEachSize_data();
+    void installsTheIconAtEachSize();
     void desktopEntryIsValid();
     void copyKeepsItsFilesWhereItStands_data();
     void copyKeepsItsFilesWhereItStands();
@@ -82,7 +84,7 @@ void TestInstall::initTestCase()
     QVERIFY2(install.waitForExit(60000) == 0, qPrintable(install.output() + install.errors()));
 }
 
-void TestInstall::installsProgramSimulatorEntryAndIcon()
+void TestInstall::installsProgramSimulatorAndEntry()
 {
     for (const char *program : {"bin/zentrel", "bin/zentrel-sim"}) {
         const QFileInfo info(installed(QLatin1String(program)));
@@ -93,13 +95,24 @@ void TestInstall::installsProgramSimulatorEntryAndIcon()
     const QList<QByteArray> lines = entry.readAll().split('\n');
     QVERIFY(lines.contains("Exec=zentrel"));
     QVERIFY(lines.contains("Icon=zentrel"));
+}
 
-    QFile icon(installed(QStringLiteral("share/icons/hicolor/256x256/apps/zentrel.png")));
+void TestInstall::installsTheIconAtEachSize_data()
+{
+    QTest::addColumn<quint32>("size");
+    for (const quint32 size : {48u, 64u, 128u, 256u})
+        QTest::addRow("%u pixels", size) << size;
+}
+
+void TestInstall::installsTheIconAtEachSize()
+{
+    QFETCH(quint32, size);
+    QFile icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/zentrel.png").arg(size)));
     QVERIFY(icon.open(QIODevice::ReadOnly));
     const QByteArray png = icon.read(24);
     QCOMPARE(png.left(16), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
-    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), 256u);
-    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 20), 256u);
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), size);
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 20), size);
 }
 
 void TestInstall::desktopEntryIsValid()
