@@ -11,11 +11,13 @@ packages=(
     desktop-file-utils
     bsdextrautils
 )
-# The format check, the sanitizer build and the fuzz targets: clang-format
-# and clang with libFuzzer.
-if [ "${1:-}" = "--test" ]; then
-    packages+=(clang-format-14 clang libclang-rt-14-dev)
-fi
+case "${1:-}" in
+    # The format check, the sanitizer build and the fuzz targets:
+    # clang-format, and clang with libFuzzer.
+    --test) packages+=(clang-format-14 clang libclang-rt-14-dev) ;;
+    # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
+    --package) packages+=(dpkg-dev) ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

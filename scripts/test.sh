@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test.
 #
-# With CI=true, or --sanitizers, it goes on to build the asan preset and run
-# the whole suite again under the address and undefined-behaviour sanitizers,
-# then fuzzes the input parsers for a minute each (fuzz/run.sh): about a
-# quarter of an hour more on two cores. Other arguments go to ctest.
+# With CI=true, or --package, it goes on to build the Debian package and
+# test it installed, run by an ordinary user and purged
+# (tests/package/package-test.sh, as root). With CI=true, or --sanitizers, it
+# then builds the asan preset and runs the whole suite again under the address
+# and undefined-behaviour sanitizers, then fuzzes the input parsers for a
+# minute each (fuzz/run.sh): about a quarter of an hour more on two cores.
+# Other arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 extended=false
-[ "${CI:-}" = true ] && extended=true
+package=false
+if [ "${CI:-}" = true ]; then
+    extended=true
+    package=true
+fi
 ctest_args=()
 for argument in "$@"; do
     case "$argument" in
         --sanitizers) extended=true ;;
+        --package) package=true ;;
         *) ctest_args+=("$argument") ;;
     esac
 done
@@ -22,6 +30,11 @@ scripts/deps.sh --test
 scripts/check-format.sh
 scripts/build.sh
 ctest --preset dev "${ctest_args[@]}"
+
+if [ "$package" = true ]; then
+    echo "== The Debian package: built, checked, installed, run as a user, purged"
+    tests/package/package-test.sh
+fi
 
 if [ "$extended" = true ]; then
     echo "== The whole suite under the address and undefined-behaviour sanitizers"

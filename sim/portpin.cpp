@@ -8,9 +8,21 @@
 
 namespace zentrel::sim {
 
-QString programDirectoryFor(const QString &programDirectory)
+namespace {
+
+// Symbolic links resolved, so /bin on a merged-/usr system is /usr/bin.
+QString resolved(const QString &directory)
 {
-    if (QFileInfo(programDirectory).isWritable())
+    const QFileInfo info(directory);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+} // namespace
+
+QString programDirectoryFor(const QString &programDirectory, const QString &installedBinDirectory)
+{
+    if (resolved(programDirectory) != resolved(installedBinDirectory))
         return programDirectory;
     // The program names itself "Zentrel" and no organisation, so its data
     // location is the generic one plus that name.
@@ -20,7 +32,8 @@ QString programDirectoryFor(const QString &programDirectory)
 
 QString defaultProgramDirectory()
 {
-    return programDirectoryFor(QCoreApplication::applicationDirPath());
+    return programDirectoryFor(QCoreApplication::applicationDirPath(),
+                               QStringLiteral(ZENTREL_INSTALL_BINDIR));
 }
 
 bool PortPin::pin(const QString &programDirectory, int port, const QString &target, QString *error)

@@ -5,12 +5,14 @@
 namespace zentrel::sim {
 
 // The directory Zentrel keeps ports/ and its settings in, for a copy that
-// lives in `programDirectory`: that directory while the user may write it,
-// otherwise the user's data directory for Zentrel (the program makes the
-// same choice).
-QString programDirectoryFor(const QString &programDirectory);
+// stands in `programDirectory`: the user's data directory for Zentrel when
+// that is `installedBinDirectory` (an installed copy), otherwise the
+// directory itself, writable or not. The program makes the same choice with
+// code of its own.
+QString programDirectoryFor(const QString &programDirectory, const QString &installedBinDirectory);
 
-// The zentrel program is installed and built beside this one.
+// For the zentrel program beside this one, where it is installed and built,
+// judged against the bin directory of the prefix both were built for.
 QString defaultProgramDirectory();
 
 // The link ports/COM<n> that pins port n of the program to the simulated

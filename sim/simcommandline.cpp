@@ -38,7 +38,7 @@ SimCommandLine::SimCommandLine()
         {{QStringLiteral("d"), QStringLiteral("dir")},
          QStringLiteral("The program directory whose ports/ gets the link (default: the "
                         "directory of the zentrel program beside this one, or the user's "
-                        "Zentrel data directory when that one is read-only)."),
+                        "Zentrel data directory when both are installed)."),
          QStringLiteral("directory")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")},
         {{QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version.")},

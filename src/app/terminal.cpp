@@ -187,11 +187,12 @@ void Terminal::Form_Unload()
     // has nothing left to reload into.
     delete m_strings;
     delete m_about;
-    // Saving on the way out stays silent: there is no one left to tell.
+    // A portable copy on write-protected media cannot keep its settings: the
+    // operator learns it once, on the way out, and loses nothing else.
     const auto content =
         settings::compose({PortCmb->currentText(), ViewCmb->currentText(), m_quickStrings});
-    if (content)
-        settings::writeFile(*content);
+    if (content && !settings::writeFile(*content))
+        m_messages.show(settings::kSaveError);
     m_link.close();
 }
 

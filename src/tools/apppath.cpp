@@ -15,13 +15,20 @@ QString &overridden()
     return directory;
 }
 
-// A copy in a folder the user may write is portable and keeps its files
-// beside itself; an installed one (a system directory) keeps them in the
-// user's data directory instead. The simulator finds the ports/ folder by
-// the same rule.
-QString homeOf(const QString &programDirectory)
+// Through symbolic links, so /bin on a merged-/usr system is /usr/bin; a
+// directory that does not exist compares by its cleaned absolute path.
+QString resolved(const QString &directory)
 {
-    if (QFileInfo(programDirectory).isWritable())
+    const QFileInfo info(directory);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+} // namespace
+
+QString homeFor(const QString &programDirectory, const QString &installedBinDirectory)
+{
+    if (resolved(programDirectory) != resolved(installedBinDirectory))
         return programDirectory;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (data.isEmpty())
@@ -30,12 +37,11 @@ QString homeOf(const QString &programDirectory)
     return data;
 }
 
-} // namespace
-
 QString AppPath()
 {
-    QString directory =
-        overridden().isEmpty() ? homeOf(QCoreApplication::applicationDirPath()) : overridden();
+    QString directory = overridden().isEmpty() ? homeFor(QCoreApplication::applicationDirPath(),
+                                                         QStringLiteral(ZENTREL_INSTALL_BINDIR))
+                                               : overridden();
     if (!directory.endsWith(u'/'))
         directory.append(u'/');
     return directory;

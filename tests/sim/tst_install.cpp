@@ -18,8 +18,6 @@ using zentrel::test::ChildProcess;
 
 namespace {
 
-constexpr int kNobody = 65534;
-
 // The settings as a user might have edited them: LF line ends, Mixed view.
 const QByteArray kSavedIni = "Port: 1\r\nView: Mixed\r\nString 1: \"PL\" h0d\r\nString 2: \r\n"
                              "String 3: \r\nString 4: \r\nString 5: \r\n";
@@ -65,9 +63,12 @@ class TestInstall : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void installsProgramSimulatorEntryAndIcon();
+    void installsProgramSimulatorAndEntry();
+    void installsTheIconAtEachSize_data();
+    void installsTheIconAtEachSize();
     void desktopEntryIsValid();
-    void installedCopyKeepsItsFilesInTheUsersDataDirectory();
+    void copyKeepsItsFilesWhereItStands_data();
+    void copyKeepsItsFilesWhereItStands();
 
 private:
     QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
@@ -83,7 +84,7 @@ void TestInstall::initTestCase()
     QVERIFY2(install.waitForExit(60000) == 0, qPrintable(install.output() + install.errors()));
 }
 
-void TestInstall::installsProgramSimulatorEntryAndIcon()
+void TestInstall::installsProgramSimulatorAndEntry()
 {
     for (const char *program : {"bin/zentrel", "bin/zentrel-sim"}) {
         const QFileInfo info(installed(QLatin1String(program)));
@@ -94,13 +95,24 @@ void TestInstall::installsProgramSimulatorEntryAndIcon()
     const QList<QByteArray> lines = entry.readAll().split('\n');
     QVERIFY(lines.contains("Exec=zentrel"));
     QVERIFY(lines.contains("Icon=zentrel"));
+}
 
-    QFile icon(installed(QStringLiteral("share/icons/hicolor/256x256/apps/zentrel.png")));
+void TestInstall::installsTheIconAtEachSize_data()
+{
+    QTest::addColumn<quint32>("size");
+    for (const quint32 size : {48u, 64u, 128u, 256u})
+        QTest::addRow("%u pixels", size) << size;
+}
+
+void TestInstall::installsTheIconAtEachSize()
+{
+    QFETCH(quint32, size);
+    QFile icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/zentrel.png").arg(size)));
     QVERIFY(icon.open(QIODevice::ReadOnly));
     const QByteArray png = icon.read(24);
     QCOMPARE(png.left(16), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
-    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), 256u);
-    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 20), 256u);
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), size);
+    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 20), size);
 }
 
 void TestInstall::desktopEntryIsValid()
@@ -116,73 +128,111 @@ void TestInstall::desktopEntryIsValid()
     QCOMPARE(validate.output().trimmed(), QString());
 }
 
-void TestInstall::installedCopyKeepsItsFilesInTheUsersDataDirectory()
+void TestInstall::copyKeepsItsFilesWhereItStands_data()
 {
-    // Installed means a directory the user cannot write. Root may write
-    // anywhere, so as root the copy runs as nobody, for whom a root-owned
-    // prefix is read-only; otherwise the prefix is made read-only.
-    const bool root = ::geteuid() == 0;
-    QStringList runAs;
-    if (root) {
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (setpriv.isEmpty())
-            QSKIP("running as root without setpriv to run the copy as another user");
-        runAs = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"};
+    QTest::addColumn<bool>("standsInstalled");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("installed copy run as root keeps them in the user's data folder")
+        << true << false;
+    QTest::newRow("portable copy keeps them beside itself") << false << false;
+    QTest::newRow("portable copy on write-protected media keeps them beside itself")
+        << false << true;
+}
+
+void TestInstall::copyKeepsItsFilesWhereItStands()
+{
+    QFETCH(bool, standsInstalled);
+    QFETCH(bool, readOnly);
+    // Installed means standing in the bin directory of the prefix it was
+    // built for. The copy from the test's prefix is put there by a bind
+    // mount in a mount namespace of its own, and runs as root there (this
+    // user mapped to root when not root already): root may write /usr/bin,
+    // which must not make an installed copy keep its files there.
+    const QString installedBin = QStringLiteral(ZENTREL_INSTALL_BINDIR);
+    if (!QFileInfo(installedBin).isDir())
+        QSKIP("the prefix's bin directory to mount the copy over does not exist");
+    const QString bin = installed(QStringLiteral("bin"));
+    const QString standsIn = standsInstalled ? installedBin : bin;
+    const QString mounts = standsInstalled ? QStringLiteral("mount --bind \"$1\" \"$2\"")
+                           : readOnly      ? QStringLiteral("mount --bind \"$1\" \"$1\" && "
+                                                                 "mount -o remount,ro,bind \"$1\"")
+                                           : QStringLiteral("true");
+    QStringList runAs = {QStringLiteral("unshare"), "--mount", "--propagation", "private"};
+    if (::geteuid() != 0)
+        runAs << "--map-root-user";
+    runAs << "sh"
+          << "-c" << mounts + QStringLiteral(" && shift 2 && exec \"$@\"") << "sh" << bin
+          << installedBin;
+    {
+        ChildProcess probe(runAs.first(), runAs.mid(1) + QStringList{"true"});
+        if (probe.waitForExit() != 0)
+            QSKIP(qPrintable(QStringLiteral("no mount namespace here: ") + probe.errors()));
     }
-    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    const auto others = QFile::ReadOther | QFile::ExeOther;
+
     QTemporaryDir home;
     const QString runtime = home.filePath(QStringLiteral("runtime"));
     const QString dataHome = home.filePath(QStringLiteral("data"));
     const QString dataDir = dataHome + QStringLiteral("/Zentrel");
-    QVERIFY(QDir().mkpath(dataDir) && QDir().mkpath(runtime));
-    QFile::setPermissions(runtime, owner);
-    QFile ini(dataDir + QStringLiteral("/Zentrel.ini"));
+    const QString filesDir = standsInstalled ? dataDir : bin;
+    const QString elsewhere = standsInstalled ? bin : dataDir;
+    QVERIFY(QDir().mkpath(filesDir) && QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile ini(filesDir + QStringLiteral("/Zentrel.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(kEditedIni) == kEditedIni.size());
     ini.close();
-    const QString bin = installed(QStringLiteral("bin"));
-    if (root) {
-        QFile::setPermissions(m_prefix.path(), owner | others);
-        QFile::setPermissions(home.path(), owner | others);
-        for (const QString &path : {runtime, dataHome, dataDir, ini.fileName()})
-            QVERIFY(::chown(QFile::encodeName(path).constData(), kNobody, kNobody) == 0);
-    } else {
-        QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner);
-    }
 
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    const auto start = [&](const QString &program) {
-        QStringList command = runAs + QStringList{installed(program)};
+    const auto start = [&](const QString &program, const QStringList &arguments = {}) {
+        QStringList command = runAs + QStringList{QDir(standsIn).filePath(program)} + arguments;
         return std::make_unique<ChildProcess>(command.takeFirst(), command, environment);
     };
 
-    // The installed simulator, with no directory given, pins where the
-    // installed program will look.
-    const auto sim = start(QStringLiteral("bin/zentrel-sim"));
-    const QString link = dataDir + QStringLiteral("/ports/COM1");
-    QVERIFY2(sim->waitForLine(link), qPrintable(sim->output() + sim->errors()));
-    clearStaleLocks(QFileInfo(link).symLinkTarget());
+    // The simulator beside the program, with no directory given, pins where
+    // the program will look; write-protected media cannot take a link, so
+    // there the link is made beforehand, as its owner would.
+    QTemporaryDir scratch;
+    const QString link = filesDir + QStringLiteral("/ports/COM1");
+    const auto sim = start(QStringLiteral("zentrel-sim"),
+                           readOnly ? QStringList{"--dir", scratch.path()} : QStringList{});
+    const QString simLink = readOnly ? scratch.filePath(QStringLiteral("ports/COM1")) : link;
+    QVERIFY2(sim->waitForLine(simLink), qPrintable(sim->output() + sim->errors()));
+    const QString device = QFileInfo(simLink).symLinkTarget();
+    if (readOnly)
+        QVERIFY(QDir().mkpath(bin + QStringLiteral("/ports")) && QFile::link(device, link));
+    clearStaleLocks(device);
 
-    const auto zentrel = start(QStringLiteral("bin/zentrel"));
+    const auto zentrel = start(QStringLiteral("zentrel"));
     const QDeadlineTimer deadline(20000);
     while (!heldExclusively(link) && zentrel->isRunning() && !deadline.hasExpired())
         QTest::qWait(50);
     QVERIFY2(heldExclusively(link), qPrintable(zentrel->errors()));
 
     zentrel->sendSignal(SIGTERM);
-    QCOMPARE(zentrel->waitForExit(), 0);
+    if (readOnly) {
+        // It cannot save its settings and says so in a message box, which
+        // nobody answers here; the settings it started with stay whole.
+        QCOMPARE(zentrel->waitForExit(1000), -1);
+        zentrel->sendSignal(SIGKILL);
+        zentrel->waitForExit();
+    } else {
+        QCOMPARE(zentrel->waitForExit(), 0);
+    }
     QVERIFY(ini.open(QIODevice::ReadOnly));
-    QCOMPARE(ini.readAll(), kSavedIni);
-    QVERIFY(!QFileInfo::exists(bin + QStringLiteral("/Zentrel.ini")));
-    QVERIFY(!QFileInfo::exists(bin + QStringLiteral("/ports")));
+    QCOMPARE(ini.readAll(), readOnly ? kEditedIni : kSavedIni);
+    QVERIFY(!QFileInfo::exists(elsewhere + QStringLiteral("/Zentrel.ini")));
+    QVERIFY(!QFileInfo::exists(elsewhere + QStringLiteral("/ports")));
 
     sim->sendSignal(SIGTERM);
     QCOMPARE(sim->waitForExit(), 0);
-    QFile::setPermissions(bin, owner);
+    if (!readOnly)
+        QVERIFY2(!QFileInfo(link).isSymLink(), "the simulator left its link behind");
+    QFile::remove(link);
+    QFile::remove(filesDir + QStringLiteral("/Zentrel.ini"));
+    QDir(bin).rmdir(QStringLiteral("ports"));
 }
 
 QTEST_GUILESS_MAIN(TestInstall)

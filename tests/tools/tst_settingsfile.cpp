@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -286,6 +287,56 @@ private Q_SLOTS:
         QVERIFY(!settings::writeFile("new\r\n"));
         QVERIFY(!settings::readFile());
         overrideAppPath({});
+    }
+
+    // Paths relative to a scratch folder holding prefix/bin, the bin
+    // directory the copy was built for.
+    void homeDependsOnWhereTheCopyStands_data()
+    {
+        QTest::addColumn<QString>("programDirectory");
+        QTest::addColumn<QString>("installedBinDirectory");
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("build tree is portable") << "build"
+                                                << "prefix/bin" << false;
+        QTest::newRow("copy in the prefix's bin is installed") << "prefix/bin"
+                                                               << "prefix/bin" << true;
+        QTest::newRow("bin reached through a symbolic link is installed") << "bin-link"
+                                                                          << "prefix/bin" << true;
+        QTest::newRow("spelled with a trailing separator, still installed")
+            << "prefix/bin/"
+            << "prefix//bin" << true;
+        QTest::newRow("sibling whose name starts the same is portable") << "prefix/bin2"
+                                                                        << "prefix/bin" << false;
+        QTest::newRow("write-protected folder stays portable") << "locked"
+                                                               << "prefix/bin" << false;
+        QTest::newRow("bin directory not there compares by name") << "missing/bin"
+                                                                  << "missing/bin" << true;
+    }
+
+    void homeDependsOnWhereTheCopyStands()
+    {
+        QFETCH(QString, programDirectory);
+        QFETCH(QString, installedBinDirectory);
+        QFETCH(bool, installed);
+        QTemporaryDir scratch;
+        const QDir root(scratch.path());
+        for (const char *made : {"build", "prefix/bin", "prefix/bin2", "locked"})
+            QVERIFY(root.mkpath(QLatin1String(made)));
+        QVERIFY(QFile::link(root.filePath("prefix/bin"), root.filePath("bin-link")));
+        QFile::setPermissions(root.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath("data")));
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString program = root.filePath(programDirectory);
+
+        const QString home = homeFor(program, root.filePath(installedBinDirectory));
+        const bool dataMade = QFileInfo(data).isDir();
+        qputenv("XDG_DATA_HOME", dataHome);
+        QFile::setPermissions(root.filePath("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(home, installed ? data : program);
+        // The data folder is made for an installed copy, and only for one.
+        QCOMPARE(dataMade, installed);
     }
 
     void appPathEndsInOneSeparator()
