@@ -10,6 +10,10 @@
 #include <QLabel>
 #include <QSerialPort>
 
+#include <cerrno>
+#include <sched.h>
+#include <sys/mount.h>
+
 using namespace zentrel;
 using namespace zentrel::test;
 
@@ -17,6 +21,45 @@ namespace {
 
 const char *const kFrames[] = {"Pelvox2Frame", "PelvoxHDFrame", "WendloFrame", "MP3Frame",
                                "EightBitFrm"};
+
+// Every byte value in turn, as a device that sends anything at all would.
+QByteArray everyByteValue(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(i & 0xFF);
+    return bytes;
+}
+
+// The program directory becomes read-only, for root as well: a read-only
+// bind mount of it in a mount namespace of this process's own. Gives the
+// reason when that is not possible here.
+QString makeReadOnly(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::geteuid() != 0) {
+        return ::chmod(native.constData(), 0555) == 0 ? QString() : QStringLiteral("chmod failed");
+    }
+    if (::unshare(CLONE_NEWNS) != 0)
+        return QStringLiteral("no mount namespace: %1")
+            .arg(QString::fromLocal8Bit(strerror(errno)));
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0 ||
+        ::mount(nullptr, native.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) !=
+            0)
+        return QStringLiteral("no read-only bind mount: %1")
+            .arg(QString::fromLocal8Bit(strerror(errno)));
+    return {};
+}
+
+void undoReadOnly(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::geteuid() != 0)
+        ::chmod(native.constData(), 0755);
+    else
+        ::umount2(native.constData(), MNT_DETACH);
+}
 
 } // namespace
 
@@ -423,6 +466,62 @@ private Q_SLOTS:
         QVERIFY(!about->isModal());
         QTest::keyClick(about, Qt::Key_Escape);
         QTRY_VERIFY(!about);
+    }
+
+    void farEndFloodsOneMegabyteAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("view");
+        QTest::addColumn<int>("charactersPerByte");
+        QTest::newRow("Standard") << QByteArray("Standard") << 1;
+        QTest::newRow("Hex") << QByteArray("Hex") << 4;
+    }
+
+    void farEndFloodsOneMegabyteAtOnce()
+    {
+        QFETCH(QByteArray, view);
+        QFETCH(int, charactersPerByte);
+        TerminalHarness t(iniWith("1", view));
+        const QByteArray flood = everyByteValue(1024 * 1024);
+        t.device.write(flood);
+        const qsizetype expected = sizeof kReceivedLabel - 1 + flood.size() * charactersPerByte;
+        QTRY_COMPARE_WITH_TIMEOUT(t.logText().size(), expected, 20000);
+        // All of it, in order, on one received line.
+        QByteArray rendered(kReceivedLabel);
+        renderBytes(rendered, flood, *viewModeFromText(QString::fromLatin1(view)));
+        QVERIFY(t.logText() == rendered);
+        QCOMPARE(t.window->log()->log().lineCount(), 1);
+        QVERIFY(t.messages.shown.isEmpty());
+        QVERIFY(t.window->VekComm().isOpen());
+        // The line still works both ways afterwards.
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+    }
+
+    void readOnlyProgramDirectoryAtExitIsReportedOnce()
+    {
+        auto t = std::make_unique<TerminalHarness>();
+        const QString dir = t->dir.path();
+        const QByteArray before = t->dir.readIni();
+        t->window->SendCommand("PL\r");
+        t->pick("ViewCmb", QStringLiteral("Hex"));
+        const QString why = makeReadOnly(dir);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+        QFile probe(dir + QStringLiteral("/probe"));
+        const bool writable = probe.open(QIODevice::WriteOnly);
+        t->window->close();
+        const QStringList messages = t->messages.texts();
+        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+        const QByteArray after = t->dir.readIni();
+        undoReadOnly(dir);
+        QVERIFY2(!writable, "the directory was still writable");
+        // A portable copy on write-protected media: the operator learns that
+        // the settings could not be kept, once.
+        QCOMPARE(messages, QStringList{settings::kSaveError});
+        // The old settings stay whole, and no half-written copy is left.
+        QCOMPARE(after, before);
+        QCOMPARE(left, QStringList{settings::kFileName});
+        t.reset();
     }
 
     void unplugKeepsLogAndReportsNextSend()

@@ -8,6 +8,9 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 using namespace zentrel;
 using namespace zentrel::test;
 
@@ -137,6 +140,54 @@ private Q_SLOTS:
         t.click("SaveLogCmd");
         QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
         QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void saveOntoFullDeviceIsReportedAndKeepsTheFile()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        t.device.write("R\r");
+        QTRY_COMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
+        // A device that takes nothing: /dev/full itself, or, for root (who
+        // could create files beside it), a device node of the same kind here.
+        QString full = QStringLiteral("/dev/full");
+        if (::geteuid() == 0) {
+            full = t.dir.filePath(QStringLiteral("full"));
+            QVERIFY(::mknod(QFile::encodeName(full).constData(), S_IFCHR | 0666, makedev(1, 7)) ==
+                    0);
+        }
+        answerSaveDialog(full, "All files (*.*)");
+        t.click("SaveLogCmd");
+        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
+        QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+        // The device is still the device, not a file put in its place.
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(full).constData(), &status), 0);
+        QVERIFY(S_ISCHR(status.st_mode));
+        QCOMPARE(QDir(t.dir.path()).entryList({"full.*"}, QDir::Files), QStringList());
+    }
+
+    void saveThatRunsOutOfRoomKeepsTheOldFile()
+    {
+        TerminalHarness t;
+        for (int n = 0; n < 50; ++n)
+            t.window->SendCommand("PL\r");
+        const QString path = t.dir.filePath(QStringLiteral("session.log"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the session before\r\n");
+        old.close();
+        answerSaveDialog(path, "All files (*.*)");
+        {
+            // The disk fills up after a few hundred bytes.
+            const FileSizeLimit full(300);
+            QVERIFY(full.active());
+            t.click("SaveLogCmd");
+        }
+        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
+        QCOMPARE(fileContent(path), QByteArray("the session before\r\n"));
+        QCOMPARE(QDir(t.dir.path()).entryList({"session.log*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"session.log"});
     }
 
     void fontCycle_data()

@@ -2,6 +2,7 @@
 #include "testhelpers.h"
 #include "tools/rapidfire.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 using namespace zentrel;
@@ -120,6 +121,32 @@ private Q_SLOTS:
         QCOMPARE(replacement.read(10), QByteArray(10, 'A'));
         t.click("RapidCmd");
         QCOMPARE(t.messages.shown.size(), 1);
+    }
+
+private Q_SLOTS:
+    // A far end that stops reading: a pseudo-terminal would take kilobytes
+    // before refusing more, but no more goes out than a 9600-baud line could
+    // have carried meanwhile, plus the transmit buffer.
+    void stalledFarEndIsSentNoMoreThanTheLineCarries()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        QElapsedTimer clock;
+        clock.start();
+        t.click("RapidCmd");
+        runFor(400);
+        t.click("RapidCmd");
+        const qint64 elapsedMs = clock.elapsed();
+        const QByteArray arrived = t.device.readFor(200);
+        const qint64 lineCarried = elapsedMs * 960 / 1000 + 1;
+        QVERIFY2(
+            arrived.size() <= RapidFire::kTransmitBuffer + 3 + lineCarried,
+            qPrintable(QStringLiteral("%1 bytes in %2 ms").arg(arrived.size()).arg(elapsedMs)));
+        QVERIFY(arrived.size() >= RapidFire::kTransmitBuffer);
+        QCOMPARE(arrived, QByteArray("PL\r").repeated(arrived.size() / 3));
+        // The log shows what really went out: every logged resend arrived.
+        QCOMPARE(t.logText().count("Command Sent:") - 1, arrived.size() / 3);
     }
 };
 
