@@ -1,6 +1,7 @@
 #include "terminalharness.h"
 
 #include <QDeadlineTimer>
+#include <QLabel>
 
 using namespace zentrel::test;
 
@@ -303,11 +304,35 @@ void orbaliteRows()
                names("a -+.*1xyz", "MP3X", "ABCDEFGHIJ", "m p"), "a -+.*1xMP3ABCDEFGHm pRN\r");
 }
 
+// The show controller's panel, shown.
+struct ShowControllerPanel : TerminalHarness
+{
+    ShowControllerPanel()
+    {
+        window->show();
+        clickTab(4);
+    }
+    int labelWidth(const char *label) const { return find<QLabel>(label)->width() * 15; }
+    void send() { click("SCSetCmd"); }
+    QByteArray arrived(const QByteArray &packet) { return device.read(packet.size()); }
+};
+
+// A list's size and its first and last item; empty for an empty list.
+QString summary(const QComboBox *list)
+{
+    if (list->count() == 0)
+        return {};
+    return QStringLiteral("%1 %2..%3")
+        .arg(list->count())
+        .arg(list->itemText(0), list->itemText(list->count() - 1));
+}
+
 } // namespace
 
 // Every command button of the four ASCII panels: a fresh window for each
 // row, the button clicked after its setup, and the bytes that reach the line
-// or the one message shown and nothing sent.
+// or the one message shown and nothing sent. Then the show controller's
+// panel, whose controls follow the command chosen.
 class TestPanels : public QObject
 {
     Q_OBJECT
@@ -342,6 +367,175 @@ private Q_SLOTS:
         QTest::mouseClick(pushButton, Qt::LeftButton);
         QCOMPARE(h.messages.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(h.received(), bytes);
+    }
+
+    // Each position as "caption: what it shows", "text" for the text field or
+    // the list's summary; empty where the command shows nothing.
+    void layoutFollowsCommand_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("data1");
+        QTest::addColumn<QString>("data2");
+
+        const char *variables = "Variable Index: 26 1..26";
+        const char *operands = "Value or Variable Index: 282 0..Variable 26";
+        const char *outputs = "Output Index: 64 1..64";
+        const char *frames = ": 255 1 Frame..255 Frames";
+        const char *outputsAndFlags = "Output or Flag Index: 128 Output 1..Flag 64";
+        const char *sequences = "Sequence Index: 256 1..256";
+        const char *ports = "Serial Port: 18 1..18";
+        const auto row = [](const char *command, const QString &data1, const QString &data2) {
+            QTest::newRow(command) << command << data1 << data2;
+        };
+        row("AddVar", variables, operands);
+        row("Blink", outputs, QStringLiteral("Blink Period") + frames);
+        row("Display", "Display Message: text", "");
+        row("MessageOut", ports, "Message: text");
+        row("Off", outputsAndFlags, "");
+        row("On", outputsAndFlags, "");
+        row("Outport", "Output Bank Index: 2 1..2", "Value: 256 0..255");
+        row("Pause", sequences, "");
+        row("Pulse", outputs, QStringLiteral("Pulse Duration") + frames);
+        row("Reset", sequences, "");
+        row("SendVar", ports, variables);
+        row("SendVersion", "", "");
+        row("SetVarEQ", variables, operands);
+        row("ShowFlags", "Flag Bank: 2 1..2", "");
+        row("ShowVar", variables, "");
+        row("Start", sequences, "");
+        row("Stop", sequences, "");
+        row("SubVar", variables, operands);
+        row("Toggle", outputsAndFlags, "");
+    }
+
+    void layoutFollowsCommand()
+    {
+        ShowControllerPanel h;
+        QFETCH(QString, command);
+        QFETCH(QString, data1);
+        QFETCH(QString, data2);
+
+        // From a command that shows lists in both places, so every change shows.
+        h.pick("SCCmdCmb", "Blink");
+        h.pick("SCCmdCmb", command);
+        QCOMPARE(h.find<QComboBox>("SCCmdCmb")->currentText(), command);
+
+        for (const auto &[n, expected] : {std::pair{'1', data1}, std::pair{'2', data2}}) {
+            const QByteArray name = QByteArray("SCData") + n;
+            auto *label = h.find<QLabel>(name + "Lbl");
+            auto *list = h.find<QComboBox>(name + "Cmb");
+            auto *text = h.find<QLineEdit>(name + "Txt");
+            const QString shows = expected.section(QStringLiteral(": "), 1);
+            QCOMPARE(label->isVisible(), !expected.isEmpty());
+            QCOMPARE(label->text(), expected.section(QStringLiteral(": "), 0, 0));
+            QCOMPARE(text->isVisible(), shows == "text");
+            QCOMPARE(list->isVisible(), !shows.isEmpty() && shows != "text");
+            QCOMPARE(summary(list), list->isVisible() ? shows : QString());
+            QCOMPARE(list->currentIndex(), -1);
+            QCOMPARE(text->text(), QString());
+        }
+    }
+
+    void choosingACommandClearsItsData()
+    {
+        ShowControllerPanel h;
+        h.pick("TargetAdrCmb", "9");
+        h.pick("ResponseCmb", "ACK, NACK");
+        h.pick("SCCmdCmb", "Blink");
+        h.pick("SCData1Cmb", "12");
+        h.pick("SCData2Cmb", "3 Frames");
+        h.pick("SCCmdCmb", "Blink");
+        QCOMPARE(h.find<QComboBox>("SCData1Cmb")->currentText(), QString());
+        QCOMPARE(h.find<QComboBox>("SCData2Cmb")->currentText(), QString());
+        QCOMPARE(h.find<QComboBox>("SCData2Cmb")->count(), 255);
+        QCOMPARE(h.find<QComboBox>("TargetAdrCmb")->currentText(), QString("9"));
+        QCOMPARE(h.find<QComboBox>("ResponseCmb")->currentText(), QString("ACK, NACK"));
+
+        // The message commands widen their label, and the next command undoes it.
+        h.pick("SCCmdCmb", "MessageOut");
+        QCOMPARE(h.labelWidth("SCData2Lbl"), 2895);
+        QTest::keyClicks(h.find<QLineEdit>("SCData2Txt"), "\"Go\"");
+        h.pick("SCCmdCmb", "Display");
+        QVERIFY(!h.find<QLineEdit>("SCData2Txt")->isVisible());
+        QCOMPARE(h.find<QLineEdit>("SCData2Txt")->text(), QString());
+        QCOMPARE(h.labelWidth("SCData2Lbl"), 1455);
+        QCOMPARE(h.labelWidth("SCData1Lbl"), 4695);
+        QCOMPARE(h.find<QLineEdit>("SCData1Txt")->text(), QString());
+
+        QTest::keyClicks(h.find<QLineEdit>("SCData1Txt"), "\"Hello\"");
+        h.pick("SCCmdCmb", "Display");
+        QCOMPARE(h.find<QLineEdit>("SCData1Txt")->text(), QString());
+        h.pick("SCCmdCmb", "Blink");
+        QCOMPARE(h.labelWidth("SCData1Lbl"), 1575);
+    }
+
+    void workedPacketsArrive_data()
+    {
+        QTest::addColumn<QStringList>("fields"); // target, response, command, data 1, data 2
+        QTest::addColumn<QByteArray>("packet");
+
+        const QString ack = "ACK, NACK", msg = "Msg.+ACK,NACK";
+        const auto row = [](const char *name, const QStringList &fields, const char *hex) {
+            QTest::newRow(name) << fields << QByteArray::fromHex(hex);
+        };
+        row("on output 1", {"1", ack, "On", "Output 1"}, "F5 01 01 02 02 00 06");
+        row("add variable 26", {"1", ack, "AddVar", "3", "Variable 26"}, "F5 01 01 03 38 02 19 58");
+        // The text fields, typed.
+        row("display", {"20", ack, "Display", "\"Show\" h0d"}, "F5 14 01 06 0C 53 68 6F 77 0D D5");
+        row("message out", {"30", msg, "MessageOut", "3", "\"Go\""}, "F5 1E 02 04 0D 03 47 6F EA");
+    }
+
+    void workedPacketsArrive()
+    {
+        ShowControllerPanel h;
+        QFETCH(QStringList, fields);
+        QFETCH(QByteArray, packet);
+
+        h.pick("TargetAdrCmb", fields.value(0));
+        h.pick("ResponseCmb", fields.value(1));
+        h.pick("SCCmdCmb", fields.value(2));
+        for (const int n : {1, 2}) {
+            const QByteArray name = "SCData" + QByteArray::number(n);
+            if (h.find<QComboBox>(name + "Cmb")->isVisible())
+                h.pick(name + "Cmb", fields.value(2 + n));
+            else if (h.find<QLineEdit>(name + "Txt")->isVisible())
+                QTest::keyClicks(h.find<QLineEdit>(name + "Txt"), fields.value(2 + n));
+        }
+        h.send();
+        QCOMPARE(h.arrived(packet).toHex(' '), packet.toHex(' '));
+        QCOMPARE(h.messages.texts(), QStringList());
+    }
+
+    void refusalsComeInOrder()
+    {
+        ShowControllerPanel h;
+        // The main window fills the target list, yet chooses nothing.
+        QCOMPARE(summary(h.find<QComboBox>("TargetAdrCmb")), QString("122 0..121"));
+        const struct
+        {
+            const char *message;
+            const char *list; // what to choose after the refusal
+            const char *item;
+        } steps[] = {
+            {"Select target Show Controller address!", "TargetAdrCmb", "12"},
+            {"Select Show Controller response!", "ResponseCmb", "ACK, NACK"},
+            {"Select Show Controller command!", "SCCmdCmb", "Blink"},
+            {"Enter Output Index!", "SCData1Cmb", "64"},
+            {"Enter Blink Period!", "SCData2Cmb", "255 Frames"},
+        };
+        QStringList expected;
+        for (const auto &step : steps) {
+            h.send();
+            expected.append(step.message);
+            QCOMPARE(h.messages.texts(), expected);
+            h.pick(step.list, step.item);
+        }
+        h.send();
+        QCOMPARE(h.messages.texts(), expected);
+        // Had a refused press sent anything, it would arrive ahead of the packet.
+        const QByteArray packet = QByteArray::fromHex("F5 0C 01 03 04 3F FF 52");
+        QCOMPARE(h.arrived(packet).toHex(' '), packet.toHex(' '));
+        QCOMPARE(h.find<QComboBox>("SCData2Cmb")->currentText(), QString("255 Frames"));
     }
 };
 
