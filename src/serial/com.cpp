@@ -47,8 +47,6 @@ std::function<QStringList()> &deviceOverride()
 
 QStringList systemDevicePaths()
 {
-    if (deviceOverride())
-        return deviceOverride()();
     QStringList paths;
     for (const auto &info : QSerialPortInfo::availablePorts())
         paths.append(QFileInfo(info.systemLocation()).canonicalFilePath());
@@ -265,8 +263,12 @@ Numbering &numbering()
         const auto pins = readPins();
         const bool allPinned =
             std::all_of(pins.begin(), pins.end(), [](const auto &pin) { return pin.has_value(); });
-        const auto table =
-            assignPorts(pins, allPinned ? QStringList() : orderSerialDevices(systemDevicePaths()));
+        QStringList devices;
+        if (deviceOverride())
+            devices = deviceOverride()();
+        else if (!allPinned)
+            devices = orderSerialDevices(systemDevicePaths());
+        const auto table = assignPorts(pins, devices);
         for (int n = kLowestPort; n <= kHighestPort; ++n) {
             auto &port = run.ports[size_t(n)];
             if (pins[size_t(n)]) {
