@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace zentrel::sim {
@@ -16,9 +17,11 @@ QString programDirectoryFor(const QString &programDirectory, const QString &inst
 QString defaultProgramDirectory();
 
 // The link ports/COM<n> that pins port n of the program to the simulated
-// device; removed again when the pin ends, unless something else has taken
-// its place meanwhile. A number that already pins a device is not taken over,
-// except a stale link to a pseudo-terminal that is gone.
+// device, with the marker ports/COM<n>.sim naming the process that made it;
+// both removed again when the pin ends, unless something else has taken
+// their place meanwhile. A number that already pins a device is not taken
+// over, nor the pin of a simulator that runs; a simulator's pin whose
+// process has ended is.
 class PortPin
 {
 public:
@@ -35,6 +38,7 @@ public:
 private:
     QString m_link;
     QString m_target;
+    QByteArray m_marker;
 };
 
 } // namespace zentrel::sim

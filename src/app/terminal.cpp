@@ -323,6 +323,8 @@ void Terminal::PortCmb_Click()
         return;
     }
     const int held = m_link.portNumber();
+    // Another port chosen: the wait for the old one's device ends here.
+    m_link.close();
     m_link.setPortNumber(n);
     if (!m_link.open()) {
         m_link.setPortNumber(held);

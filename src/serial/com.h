@@ -5,12 +5,14 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 // Port numbering and the port probe. Ports are numbers 0 to 16; on this
 // system a link ports/COM<n> beside the program pins number n to a device,
 // and the numbers no link pins go, from 1 up, to the serial devices the
-// system reports, in a fixed order.
+// system reports, in a fixed order. The numbers are settled once for the
+// run: a device that goes away leaves its number absent, never to another.
 namespace zentrel::com {
 
 inline constexpr int kLowestPort = 0;
@@ -33,8 +35,29 @@ PortTable assignPorts(const Pins &pins, const QStringList &orderedDevices);
 
 QString portsDirectory();
 
-// The canonical device path of port n; empty when the port is absent.
+// The canonical device path of port n; empty when the port is absent. A
+// pinned number follows its link and the links behind it; a re-pointed link
+// is taken as the port's device, while a node behind an unchanged chain must
+// still hold the device it held (a pseudo-terminal that went never comes
+// back by its node). An automatic number follows its device's identity. A
+// simulator's pin whose process has ended is absent, wherever it points.
 QString devicePath(int n);
+
+// The line on port n failed: what stood behind it is gone.
+void deviceLost(int n);
+
+// The folders port n's links and node live in (or their nearest existing
+// parents), where its device coming back shows.
+QStringList watchFolders(int n);
+
+// A lock file of a live process holds the device, and the folders such lock
+// files live in.
+bool lockedByLiveProcess(const QString &devicePath);
+QStringList lockFolders();
+
+// Stands in for the system's serial devices, in numbering order, for the
+// numberings settled from now on; nothing restores the system's.
+void overrideSerialDevices(std::function<QStringList()> devices);
 
 // True when port n exists and could be opened at this moment; the port is
 // left closed. A port another program holds (a live lock file, or exclusive

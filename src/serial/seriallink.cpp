@@ -2,6 +2,7 @@
 
 #include "serial/com.h"
 
+#include <QSet>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -12,6 +13,12 @@ namespace zentrel {
 namespace {
 constexpr int kReadPauseMs = 16; // one screen frame
 constexpr qsizetype kTrickle = 256;
+// Looks for a missing device: a stat or two, a few times a second at most.
+constexpr int kFallbackMs = 400;
+constexpr int kSoonMs = 20;
+constexpr int kLookGapMs = 20;
+// Opening a serial device toggles its control lines: never in a loop.
+constexpr int kAttemptGapMs = 2000;
 } // namespace
 
 SerialLink::SerialLink(QObject *parent) : QObject(parent)
@@ -22,13 +29,26 @@ SerialLink::SerialLink(QObject *parent) : QObject(parent)
     connect(&m_readPause, &QTimer::timeout, this, &SerialLink::resumeReading);
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readWaiting);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+    m_soon.setSingleShot(true);
+    m_soon.setInterval(kSoonMs);
+    m_fallback.setInterval(kFallbackMs);
+    connect(&m_soon, &QTimer::timeout, this, &SerialLink::lookAgain);
+    connect(&m_fallback, &QTimer::timeout, this, &SerialLink::lookAgain);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_soon,
+            qOverload<>(&QTimer::start));
 }
 
 bool SerialLink::open()
 {
     if (m_port.isOpen())
         return true;
-    const auto path = com::devicePath(m_portNumber);
+    if (m_waiting)
+        return lookAgain();
+    return openOn(com::devicePath(m_portNumber));
+}
+
+bool SerialLink::openOn(const QString &path)
+{
     if (path.isEmpty())
         return false;
     m_port.setPortName(path);
@@ -44,8 +64,66 @@ bool SerialLink::open()
 
 void SerialLink::close()
 {
+    stopWaiting();
     if (m_port.isOpen())
         m_port.close();
+}
+
+void SerialLink::startWaiting()
+{
+    m_waiting = true;
+    m_lastAttempt.invalidate();
+    m_lastLook.invalidate();
+    watch(com::watchFolders(m_portNumber));
+    m_fallback.start();
+}
+
+void SerialLink::stopWaiting()
+{
+    m_waiting = false;
+    m_soon.stop();
+    m_fallback.stop();
+    watch({});
+}
+
+void SerialLink::watch(const QStringList &folders)
+{
+    const QStringList watched = m_watcher.directories();
+    if (QSet<QString>(watched.begin(), watched.end()) ==
+        QSet<QString>(folders.begin(), folders.end()))
+        return;
+    if (!watched.isEmpty())
+        m_watcher.removePaths(watched);
+    if (!folders.isEmpty())
+        m_watcher.addPaths(folders);
+}
+
+bool SerialLink::lookAgain()
+{
+    if (!m_waiting)
+        return false;
+    // Rapid Fire asks every millisecond; the answer cannot change that fast.
+    if (m_lastLook.isValid() && m_lastLook.elapsed() < kLookGapMs)
+        return false;
+    m_lastLook.start();
+    const QString path = com::devicePath(m_portNumber);
+    QStringList folders = com::watchFolders(m_portNumber);
+    const bool locked = !path.isEmpty() && com::lockedByLiveProcess(path);
+    // The holder's lock going away is the sign to look again.
+    if (locked)
+        folders += com::lockFolders();
+    folders.removeAll(QString());
+    watch(folders);
+    if (path.isEmpty() || locked)
+        return false;
+    if (m_lastAttempt.isValid() && m_lastAttempt.elapsed() < kAttemptGapMs)
+        return false;
+    m_lastAttempt.start();
+    if (!com::ProbePort(m_portNumber) || !openOn(path))
+        return false;
+    stopWaiting();
+    Q_EMIT reopened();
+    return true;
 }
 
 bool SerialLink::write(const QByteArray &text)
@@ -139,6 +217,8 @@ void SerialLink::onError(QSerialPort::SerialPortError error)
         m_port.close();
     }
     m_port.clearError();
+    com::deviceLost(m_portNumber);
+    startWaiting();
     Q_EMIT lineFailed();
 }
 

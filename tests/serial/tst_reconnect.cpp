@@ -1,0 +1,322 @@
+#include "app/terminal.h"
+#include "appdirectory.h"
+#include "pseudoterminal.h"
+#include "recordingmessages.h"
+#include "serial/com.h"
+#include "serial/deviceidentity.h"
+#include "simprocess.h"
+#include "terminal/logview.h"
+#include "testhelpers.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+#include <vector>
+
+using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+const QString kSim = QStringLiteral(ZENTREL_SIM_PATH);
+const QString kLineError = QStringLiteral("Error on COM1, port may be in use already!");
+
+// What the system reports as its serial devices while a test runs.
+QStringList systemDevices;
+
+void put(const QString &directory, const QStringList &attributes)
+{
+    QDir().mkpath(directory);
+    for (const auto &attribute : attributes) {
+        QFile file(directory + u'/' + attribute.section(u'=', 0, 0));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(attribute.section(u'=', 1).toLatin1() + '\n');
+    }
+}
+
+// A tty as sysfs shows it: the class entry leads to the tty's folder, whose
+// device link leads to the device it belongs to.
+void tty(const QString &root, const QString &device, const QString &name)
+{
+    const QString folder = device + QStringLiteral("/tty/") + name;
+    QDir().mkpath(folder);
+    QFile::link(device, folder + QStringLiteral("/device"));
+    QDir().mkpath(root + QStringLiteral("/class/tty"));
+    QFile::link(folder, root + QStringLiteral("/class/tty/") + name);
+}
+
+void standInSysfs(const QString &root)
+{
+    const QString bus = root + QStringLiteral("/devices/pci0000:00/0000:00:14.0/usb1");
+    put(bus + "/1-2", {"idVendor=0403", "idProduct=6001", "serial=FT12AB"});
+    put(bus + "/1-3", {"idVendor=067b", "idProduct=2303"});
+    put(bus + "/1-4", {"idVendor=067b", "idProduct=2303"});
+    put(bus + "/1-5", {"idVendor=2341", "idProduct=0043", "serial=7543"});
+    const QStringList converters = {"1-2", "1-3", "1-4"};
+    for (int i = 0; i < converters.size(); ++i) {
+        const QString port =
+            bus + u'/' + converters[i] + u'/' + converters[i] + ":1.0/ttyUSB" + QString::number(i);
+        put(port + "/..", {"bInterfaceNumber=00"});
+        put(port, {"port_number=0"});
+        tty(root, port, "ttyUSB" + QString::number(i));
+    }
+    const QString modem = bus + "/1-5/1-5:1.2";
+    put(modem, {"bInterfaceNumber=02"});
+    tty(root, modem, "ttyACM0");
+    put(root + "/devices/platform/serial8250", {});
+    tty(root, root + "/devices/platform/serial8250", "ttyS0");
+}
+
+void clickButton(Terminal &window, const char *name)
+{
+    QTest::mouseClick(window.findChild<QPushButton *>(QLatin1StringView(name)), Qt::LeftButton);
+}
+
+std::unique_ptr<ChildProcess> startSim(const AppDirectory &dir)
+{
+    return std::make_unique<ChildProcess>(kSim, QStringList{"--port", "1", "--dir", dir.path()});
+}
+
+// New pseudo-terminals until one gets `node` (the system hands out the lowest
+// free number), or a few tries.
+std::vector<std::unique_ptr<PseudoTerminal>> takeNode(const QString &node)
+{
+    std::vector<std::unique_ptr<PseudoTerminal>> taken;
+    do
+        taken.push_back(std::make_unique<PseudoTerminal>());
+    while (taken.size() < 16 && taken.back()->slavePath() != node);
+    return taken;
+}
+
+} // namespace
+
+class TestReconnect : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        com::overrideSerialDevices([] { return systemDevices; });
+    }
+
+    void identity_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("an adapter by vendor, product, serial number, interface and port")
+            << "/dev/ttyUSB0"
+            << "usb 0403:6001 serial FT12AB interface 00 port 0";
+        QTest::newRow("an adapter without a serial number by its USB port path")
+            << "/dev/ttyUSB1"
+            << "usb 067b:2303 path pci0000:00/0000:00:14.0/usb1/1-3 interface 00 port 0";
+        QTest::newRow("its twin on another USB port is another device")
+            << "/dev/ttyUSB2"
+            << "usb 067b:2303 path pci0000:00/0000:00:14.0/usb1/1-4 interface 00 port 0";
+        QTest::newRow("an ACM modem by its interface")
+            << "/dev/ttyACM0"
+            << "usb 2341:0043 serial 7543 interface 02 port 0";
+        QTest::newRow("a built-in UART is its node") << "/dev/ttyS0"
+                                                     << "/dev/ttyS0";
+        QTest::newRow("a node sysfs does not know is its node") << "/dev/ttyUSB9"
+                                                                << "/dev/ttyUSB9";
+        QTest::newRow("a pseudo-terminal has none: its node is reused") << "/dev/pts/3"
+                                                                        << "";
+    }
+
+    void identity()
+    {
+        QFETCH(QString, node);
+        QFETCH(QString, expected);
+        QTemporaryDir sysfs;
+        standInSysfs(sysfs.path());
+        QCOMPARE(com::deviceIdentity(node, sysfs.path()), expected);
+    }
+
+    void simulatorStopped_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<bool>("rapid");
+        QTest::newRow("Ctrl+C, then Play") << int(SIGINT) << false;
+        QTest::newRow("Ctrl+C during Rapid Fire") << int(SIGINT) << true;
+        QTest::newRow("SIGKILL, then Play") << int(SIGKILL) << false;
+        QTest::newRow("SIGKILL during Rapid Fire") << int(SIGKILL) << true;
+    }
+
+    // The program on the simulator's port; a second device that numbering
+    // afresh would move up to port 1; an unrelated terminal on the freed node.
+    void simulatorStopped()
+    {
+        QFETCH(int, signalNumber);
+        QFETCH(bool, rapid);
+        AppDirectory dir;
+        QFile::remove(dir.filePath("ports/COM1"));
+        PseudoTerminal second;
+        systemDevices = {second.slavePath()};
+        auto sim = startSim(dir);
+        QVERIFY2(sim->waitForLine("on port 1"), qPrintable(sim->errors()));
+        const QString node = QFileInfo(dir.filePath("ports/COM1")).symLinkTarget();
+        dir.writeIni("Port: 1\r\nView: Standard\r\n");
+        RecordingMessages messages;
+        Terminal window(messages);
+        QVERIFY(window.VekComm().isOpen());
+        if (rapid) {
+            window.SendCommand("PL\r");
+            QVERIFY(sim->waitForLine("request PL"));
+            clickButton(window, "RapidCmd");
+            runFor(300);
+        }
+
+        sim->sendSignal(signalNumber);
+        sim->waitForExit();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.VekComm().isOpen(), 5000);
+        const auto unrelated = takeNode(node);
+        if (rapid) {
+            runFor(1000);
+            QVERIFY(messages.shown.size() <= 1);
+        } else {
+            clickButton(window, "Pelvox2PlayCmd");
+            QCOMPARE(messages.texts(), QStringList{kLineError});
+            QVERIFY(!window.log()->text().contains("Command Sent"));
+        }
+        QCOMPARE(second.readFor(300), QByteArray());
+        QCOMPARE(unrelated.back()->readFor(300), QByteArray());
+
+        // Started again, on its own pin left stale or afresh.
+        const auto shown = messages.shown.size();
+        sim = startSim(dir);
+        QVERIFY2(sim->waitForLine("on port 1"), qPrintable(sim->errors()));
+        QTRY_VERIFY_WITH_TIMEOUT(window.VekComm().isOpen(), 5000);
+        if (!rapid)
+            clickButton(window, "Pelvox2PlayCmd");
+        QVERIFY(sim->waitForLine("request PL"));
+        QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 5000);
+        QCOMPARE(messages.shown.size(), shown);
+        QCOMPARE(second.readFor(100), QByteArray());
+        systemDevices.clear();
+    }
+
+    void reconnect_data()
+    {
+        QTest::addColumn<QString>("pin"); // link, by-id (a stand-in), auto
+        QTest::addColumn<QString>("replug");
+        QTest::addColumn<bool>("reopens");
+        QTest::newRow("ports link re-pointed") << "link"
+                                               << "link" << true;
+        QTest::newRow("by-id link re-pointed behind an unchanged ports link") << "by-id"
+                                                                              << "by-id" << true;
+        QTest::newRow("by-id folder gone with the last adapter and made again") << "by-id"
+                                                                                << "folder" << true;
+        QTest::newRow("held by another program when it returns, taken once let go")
+            << "link"
+            << "held" << true;
+        QTest::newRow("another pseudo-terminal on the old node behind an unchanged link")
+            << "link"
+            << "same node" << false;
+        QTest::newRow("automatic numbering: a second device is not the one that went")
+            << "auto"
+            << "second" << false;
+        QTest::newRow("another port selected while waiting") << "link"
+                                                             << "other" << false;
+        QTest::newRow("Exit while waiting") << "link"
+                                            << "exit" << false;
+    }
+
+    void reconnect()
+    {
+        QFETCH(QString, pin);
+        QFETCH(QString, replug);
+        QFETCH(bool, reopens);
+        AppDirectory dir;
+        auto first = std::make_unique<PseudoTerminal>();
+        PseudoTerminal fresh, other;
+        const QString byId = dir.filePath("by-id");
+        const QString alias = byId + "/usb-Stand_In_0001-if00-port0";
+        if (pin == "link") {
+            dir.pin(1, *first);
+        } else if (pin == "by-id") {
+            QDir().mkpath(byId);
+            QFile::link(first->slavePath(), alias);
+            dir.pin(1, alias);
+        } else {
+            QFile::remove(dir.filePath("ports/COM1"));
+            systemDevices = {first->slavePath()};
+        }
+        dir.pin(2, other);
+        dir.writeIni("Port: 1\r\nView: Standard\r\n");
+        RecordingMessages messages;
+        Terminal window(messages);
+        const SerialLink &link = window.VekComm();
+        QVERIFY(link.isOpen());
+
+        const QString node = first->slavePath();
+        if (replug == "same node")
+            first.reset();
+        else
+            first->unplug();
+        if (replug == "folder")
+            QDir(byId).removeRecursively();
+        QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
+        window.SendCommand("PL\r");
+        QCOMPARE(messages.texts(), QStringList{kLineError});
+
+        PseudoTerminal *back = &fresh;
+        std::vector<std::unique_ptr<PseudoTerminal>> reused;
+        QSerialPort holder(fresh.slavePath());
+        if (replug == "by-id" || replug == "folder") {
+            QFile::remove(alias);
+            QDir().mkpath(byId);
+            QFile::link(fresh.slavePath(), alias);
+        } else if (replug == "second") {
+            systemDevices = {fresh.slavePath()};
+        } else if (replug == "same node") {
+            reused = takeNode(node);
+            back = reused.back().get();
+        } else {
+            if (replug == "held")
+                QVERIFY(holder.open(QIODevice::ReadWrite));
+            if (replug == "other") {
+                auto *ports = window.findChild<QComboBox *>("PortCmb");
+                ports->setCurrentIndex(ports->findText("2"));
+                Q_EMIT ports->activated(ports->currentIndex());
+            }
+            if (replug == "exit")
+                clickButton(window, "ExitCmd");
+            dir.pin(1, fresh);
+        }
+        if (replug == "held") {
+            runFor(2500);
+            QVERIFY(!link.isOpen());
+            holder.close();
+        }
+
+        if (reopens) {
+            QTRY_VERIFY_WITH_TIMEOUT(link.isOpen(), 5000);
+            back->write("R\r");
+            QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 5000);
+            window.SendCommand("PL\r");
+            QCOMPARE(back->read(3), QByteArray("PL\r"));
+        } else {
+            back->write("R\r");
+            runFor(1500);
+            QCOMPARE(back->waitingForProgram(), 2); // nobody opened it to read
+            QVERIFY(!window.log()->text().contains("Receiving"));
+            QCOMPARE(link.isOpen(), replug == "other");
+        }
+        if (replug == "exit")
+            QVERIFY(dir.readIni().startsWith("Port: 1\r\n"));
+        QCOMPARE(messages.texts(), QStringList{kLineError});
+        systemDevices.clear();
+    }
+};
+
+QTEST_MAIN(TestReconnect)
+#include "tst_reconnect.moc"
