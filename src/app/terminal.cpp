@@ -94,6 +94,7 @@ Terminal::Terminal(MessageSink &messages, QWidget *parent)
     : QWidget(parent), m_messages(messages), RichTextBox1(new LogView(this)),
       m_writer(RichTextBox1->log())
 {
+    RichTextBox1->setMessages(&m_messages);
     buildControls();
     connectHandlers();
     Form_Load();
