@@ -184,6 +184,8 @@ void Terminal::Form_Unload()
         return;
     m_unloaded = true;
     qApp->removeEventFilter(this);
+    // A save under way gets everything that was pressed for.
+    m_logTools->finishSave();
     // The dialogs go with the window; the quick string editor's own reload
     // has nothing left to reload into.
     delete m_strings;
