@@ -5,7 +5,8 @@
 #
 #   bench/run.sh                     build and run in build/dev
 #   bench/run.sh --build-dir DIR     another build directory
-#   bench/run.sh log receive         only these programs (log, receive, rapidfire)
+#   bench/run.sh --long              the long log at full size (see README)
+#   bench/run.sh log receive         only these programs (log, receive, rapidfire, spill)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,12 +15,13 @@ programs=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --build-dir) build="${2:?--build-dir needs a directory}"; shift 2 ;;
-        -h|--help) sed -n '2,10s/^# \{0,1\}//p' "$0"; exit 0 ;;
-        log|receive|rapidfire) programs+=("$1"); shift ;;
+        -h|--help) sed -n '2,11s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        --long) export ZENTREL_BENCH_LONG=1; shift ;;
+        log|receive|rapidfire|spill) programs+=("$1"); shift ;;
         *) echo "run.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
     esac
 done
-[ ${#programs[@]} -gt 0 ] || programs=(log receive rapidfire)
+[ ${#programs[@]} -gt 0 ] || programs=(log receive rapidfire spill)
 
 scripts/deps.sh
 if [ "$build" = build/dev ]; then
@@ -31,7 +33,9 @@ targets=()
 for program in "${programs[@]}"; do targets+=("bench_$program"); done
 cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
 
-work=$(mktemp -d)
+# The spill file and the saved logs of the long mode need disk space, not
+# memory: work beside the build, not in a tmpfs.
+work=$(mktemp -d "$(cd "$build" && pwd)/bench-XXXXXX")
 xvfb_pid=""
 cleanup() {
     if [ -n "$xvfb_pid" ]; then

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+    libzstd-dev
     libgl-dev fonts-dejavu-core
     xvfb xauth xdotool
     desktop-file-utils

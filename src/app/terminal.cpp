@@ -94,6 +94,7 @@ Terminal::Terminal(MessageSink &messages, QWidget *parent)
     : QWidget(parent), m_messages(messages), RichTextBox1(new LogView(this)),
       m_writer(RichTextBox1->log())
 {
+    RichTextBox1->setMessages(&m_messages);
     buildControls();
     connectHandlers();
     Form_Load();
@@ -183,6 +184,8 @@ void Terminal::Form_Unload()
         return;
     m_unloaded = true;
     qApp->removeEventFilter(this);
+    // A save under way gets everything that was pressed for.
+    m_logTools->finishSave();
     // The dialogs go with the window; the quick string editor's own reload
     // has nothing left to reload into.
     delete m_strings;

@@ -1,77 +1,310 @@
 #include "terminal/logtext.h"
 
+#include "terminal/spillfile.h"
+
+#include <QStandardPaths>
+
+#include <zstd.h>
+
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 namespace zentrel {
 
 namespace {
+
 constexpr qsizetype kLineBreak = 2;
+// Blocks read back and kept: the rows in view and a selection's two ends.
+constexpr std::size_t kLoadedBlocks = 4;
+// Level 1 compresses a block in a few milliseconds; higher ones gain little
+// on log text and cost the event loop more.
+constexpr int kLevel = 1;
+
+ZSTD_CCtx *compressor()
+{
+    static ZSTD_CCtx *context = [] {
+        ZSTD_CCtx *made = ZSTD_createCCtx();
+        ZSTD_CCtx_setParameter(made, ZSTD_c_compressionLevel, kLevel);
+        // A damaged block is caught by its checksum, never shown as text.
+        ZSTD_CCtx_setParameter(made, ZSTD_c_checksumFlag, 1);
+        return made;
+    }();
+    return context;
+}
+
+} // namespace
+
+LogText::LogText()
+{
+    clear();
+}
+
+LogText::~LogText() = default;
+
+LogText::LogText(const LogText &other) = default;
+
+qsizetype LogText::blockOfLine(qsizetype line) const
+{
+    const auto it = std::upper_bound(m_blocks.begin(), m_blocks.end(), line,
+                                     [](qsizetype l, const Block &b) { return l < b.firstLine; });
+    return std::max<qsizetype>(0, qsizetype(it - m_blocks.begin()) - 1);
+}
+
+qsizetype LogText::blockAt(qsizetype position) const
+{
+    const auto it = std::upper_bound(m_blocks.begin(), m_blocks.end(), position,
+                                     [](qsizetype p, const Block &b) { return p < b.start; });
+    return std::max<qsizetype>(0, qsizetype(it - m_blocks.begin()) - 1);
+}
+
+qsizetype LogText::guessedStart(const Block &block, qsizetype line) const
+{
+    // Every real start lies at least a line break past the one before.
+    return block.firstStart + (line - block.firstLine) * kLineBreak;
+}
+
+qsizetype LogText::lineStart(qsizetype line) const
+{
+    const auto index = blockOfLine(line);
+    const Block &block = m_blocks[size_t(index)];
+    if (line == block.firstLine)
+        return block.firstStart;
+    const Contents contents = this->contents(index);
+    if (!contents.starts)
+        return guessedStart(block, line);
+    return block.start + (*contents.starts)[size_t(line - block.firstLine)];
 }
 
 qsizetype LogText::lineLength(qsizetype line) const
 {
     const auto next = line + 1;
-    const auto end = next < m_lineCount ? lineStart(next) - kLineBreak : m_text.size();
-    return end - lineStart(line);
-}
-
-QByteArrayView LogText::line(qsizetype line) const
-{
-    return QByteArrayView(m_text.constData() + lineStart(line), lineLength(line));
+    const auto end = next < m_lineCount ? lineStart(next) - kLineBreak : m_size;
+    return std::max<qsizetype>(0, end - lineStart(line));
 }
 
 qsizetype LogText::lineOf(qsizetype position) const
 {
-    // The last block starting at or before position, then the line within it.
-    const auto block = std::upper_bound(m_starts.begin(), m_starts.end(), position,
-                                        [](qsizetype p, const Block &b) { return p < b.front(); });
-    if (block == m_starts.begin())
-        return -1;
-    const auto &starts = *(block - 1);
-    const auto it = std::upper_bound(starts.begin(), starts.end(), position);
-    return qsizetype(block - 1 - m_starts.begin()) * kBlockSize + qsizetype(it - starts.begin()) -
-           1;
+    const auto index = blockAt(position);
+    const Block &block = m_blocks[size_t(index)];
+    if (block.lines == 0 || position < block.firstStart)
+        return block.firstLine - 1;
+    const Contents contents = this->contents(index);
+    if (!contents.starts) {
+        const auto k = std::min((position - block.firstStart) / kLineBreak, block.lines - 1);
+        return block.firstLine + k;
+    }
+    const auto &starts = *contents.starts;
+    const auto it = std::upper_bound(starts.begin(), starts.end(), quint32(position - block.start));
+    return block.firstLine + qsizetype(it - starts.begin()) - 1;
+}
+
+LogText::Contents LogText::contents(qsizetype index) const
+{
+    const Block &block = m_blocks[size_t(index)];
+    if (block.offset < 0)
+        return {block.text, &block.starts};
+    if (block.damaged)
+        return {};
+    for (Loaded &loaded : m_loaded) {
+        if (loaded.block == index) {
+            loaded.used = ++m_uses;
+            return {loaded.text, &loaded.starts};
+        }
+    }
+    Loaded loaded;
+    loaded.block = index;
+    QByteArray packed;
+    loaded.text.resize(block.size);
+    const bool read = m_file && m_file->read(block.offset, block.stored, packed);
+    const auto unpacked = read ? ZSTD_decompress(loaded.text.data(), size_t(block.size),
+                                                 packed.constData(), size_t(packed.size()))
+                               : 0;
+    bool intact = read && !ZSTD_isError(unpacked) && qsizetype(unpacked) == block.size;
+    if (intact) {
+        if (block.lines > 0 && block.firstStart == block.start)
+            loaded.starts.push_back(0);
+        const char *data = loaded.text.constData();
+        for (const char *at = data; (at = static_cast<const char *>(
+                                         std::memchr(at, '\n', size_t(data + block.size - at))));) {
+            ++at;
+            if (at < data + block.size)
+                loaded.starts.push_back(quint32(at - data));
+        }
+        intact = qsizetype(loaded.starts.size()) == block.lines &&
+                 (block.lines == 0 || block.start + loaded.starts.front() == block.firstStart);
+    }
+    if (!intact) {
+        block.damaged = true;
+        return {};
+    }
+    loaded.used = ++m_uses;
+    if (m_loaded.size() < kLoadedBlocks) {
+        m_loaded.push_back(std::move(loaded));
+        return {m_loaded.back().text, &m_loaded.back().starts};
+    }
+    auto oldest =
+        std::min_element(m_loaded.begin(), m_loaded.end(),
+                         [](const Loaded &a, const Loaded &b) { return a.used < b.used; });
+    *oldest = std::move(loaded);
+    return {oldest->text, &oldest->starts};
+}
+
+bool LogText::read(qsizetype from, qsizetype length, QByteArray &out) const
+{
+    from = std::clamp<qsizetype>(from, 0, m_size);
+    length = std::clamp<qsizetype>(length, 0, m_size - from);
+    if (length == 0)
+        return true;
+    const auto before = out.size();
+    out.reserve(before + length);
+    for (auto index = blockAt(from); length > 0; ++index) {
+        const Block &block = m_blocks[size_t(index)];
+        const Contents contents = this->contents(index);
+        if (!contents.starts) {
+            out.truncate(before);
+            return false;
+        }
+        const auto offset = from - block.start;
+        const auto count = std::min(length, block.size - offset);
+        out.append(contents.text.data() + offset, count);
+        from += count;
+        length -= count;
+    }
+    return true;
+}
+
+QByteArray LogText::line(qsizetype line) const
+{
+    QByteArray out;
+    read(lineStart(line), lineLength(line), out);
+    return out;
+}
+
+QByteArray LogText::text() const
+{
+    QByteArray out;
+    read(0, m_size, out);
+    return out;
+}
+
+LogText::Block &LogText::writableBlock()
+{
+    if (m_blocks.empty() || m_blocks.back().size >= m_limits.blockSize) {
+        Block block;
+        block.start = m_size;
+        block.firstLine = m_lineCount;
+        block.firstStart = m_size;
+        block.text.reserve(m_limits.blockSize);
+        m_blocks.push_back(std::move(block));
+    }
+    return m_blocks.back();
+}
+
+void LogText::addLineStart()
+{
+    Block &block = writableBlock();
+    if (block.lines == 0)
+        block.firstStart = m_size;
+    block.starts.push_back(quint32(m_size - block.start));
+    ++block.lines;
+    ++m_lineCount;
+    m_lastStart = m_size;
+    m_memory += qsizetype(sizeof(quint32));
+}
+
+void LogText::appendBytes(QByteArrayView piece)
+{
+    while (!piece.isEmpty()) {
+        Block &block = writableBlock();
+        const auto count = std::min(piece.size(), m_limits.blockSize - block.size);
+        block.text.append(piece.first(count));
+        block.size += count;
+        m_size += count;
+        m_memory += count;
+        piece = piece.sliced(count);
+    }
 }
 
 void LogText::appendLine(QByteArrayView piece)
 {
-    if (!m_text.isEmpty()) {
-        m_text.append("\r\n", kLineBreak);
-        addLineStart(m_text.size());
+    if (m_size > 0) {
+        appendBytes("\r\n");
+        addLineStart();
     }
     append(piece);
 }
 
 void LogText::append(QByteArrayView piece)
 {
-    m_text.append(piece);
-    noteLastLineLength();
+    appendBytes(piece);
+    m_longest = std::max(m_longest, m_size - m_lastStart);
+    // Only a log that nobody gives the time to spill pays for it here.
+    if (m_memory > 2 * m_limits.memory)
+        spillStep();
 }
 
 void LogText::clear()
 {
-    // Hand the memory back: a cleared log of millions of lines should not
-    // keep holding it.
-    m_text = QByteArray();
-    m_starts.clear();
-    m_lineCount = 0;
-    addLineStart(0);
-    m_longest = 0;
+    // Hand the memory and the disk space back; a copy that still reads the
+    // old text keeps its file until it is done.
+    m_blocks = {};
+    m_loaded = {};
+    m_file.reset();
+    m_size = m_lineCount = m_lastStart = m_longest = m_memory = m_spilled = 0;
+    m_spillBroken = false;
+    addLineStart();
 }
 
-void LogText::addLineStart(qsizetype start)
+bool LogText::wantsSpill() const
 {
-    if (m_lineCount % kBlockSize == 0) {
-        m_starts.emplace_back();
-        m_starts.back().reserve(size_t(kBlockSize));
+    return !m_spillBroken && m_memory > m_limits.memory &&
+           m_spilled + 1 < qsizetype(m_blocks.size());
+}
+
+void LogText::spillStep()
+{
+    if (!wantsSpill())
+        return;
+    if (!m_file) {
+        const QString folder = m_limits.folder.isEmpty()
+                                   ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
+                                   : m_limits.folder;
+        m_file = SpillFile::create(folder, m_limits.namelessFile);
+        if (!m_file)
+            return fault();
     }
-    m_starts.back().push_back(start);
-    ++m_lineCount;
+    Block &block = m_blocks[size_t(m_spilled)];
+    static QByteArray packed;
+    packed.resize(qsizetype(ZSTD_compressBound(size_t(block.size))));
+    const auto size = ZSTD_compress2(compressor(), packed.data(), size_t(packed.size()),
+                                     block.text.constData(), size_t(block.size));
+    qint64 offset = 0;
+    if (ZSTD_isError(size) ||
+        !m_file->append(QByteArrayView(packed).first(qsizetype(size)), offset))
+        return fault();
+    block.offset = offset;
+    block.stored = qint64(size);
+    m_memory -= block.size + qsizetype(block.starts.size() * sizeof(quint32));
+    block.text = QByteArray();
+    std::vector<quint32>().swap(block.starts);
+    ++m_spilled;
 }
 
-void LogText::noteLastLineLength()
+void LogText::fault()
 {
-    m_longest = std::max(m_longest, m_text.size() - m_starts.back().back());
+    m_spillBroken = true;
+    m_faultUntold = true;
+}
+
+bool LogText::takeSpillFault()
+{
+    return std::exchange(m_faultUntold, false);
+}
+
+qint64 LogText::spillFileSize() const
+{
+    return m_file ? m_file->size() : 0;
 }
 
 } // namespace zentrel

@@ -2,54 +2,139 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace zentrel {
 
+class SpillFile;
+
+// Told once when the log cannot go to disk, and when what it put there
+// does not come back.
+inline const QString kSpillFault =
+    QStringLiteral("Cannot keep the log on disk, keeping it in memory!");
+inline const QString kSpillDamaged = QStringLiteral("Log text on disk is damaged!");
+
 // The log's content: Latin-1 text, one byte per character, lines joined by
-// CR LF exactly as it is saved. It only grows at its end, so line starts are
-// kept as a sorted list and every operation costs the same at any length.
-// The list is kept in fixed blocks that are never moved: a single growing
-// array would copy itself on every doubling and leave the freed copies in
-// the heap, a third more memory for a log of a million lines.
+// CR LF exactly as it is saved. It only grows at its end. The text lies in
+// blocks of a fixed size; the newest are in memory, each with its line
+// starts, and the oldest are compressed into a spill file, of which only
+// one index entry a block stays in memory. So a show of any length costs
+// the same memory, and every operation costs the same at any length.
+//
+// Line breaks are the only CR and LF bytes it holds (the renderer shows the
+// line's own as "|" or escapes), so a block read back finds its line starts
+// again by its LF bytes and can check them against its index entry.
 class LogText
 {
 public:
-    LogText() { clear(); }
+    struct Limits
+    {
+        qsizetype blockSize = 1 << 20;
+        // Text kept in memory before the oldest blocks move to disk.
+        qsizetype memory = 8 << 20;
+        // Empty: the user's cache folder.
+        QString folder;
+        bool namelessFile = true;
+    };
 
-    bool isEmpty() const { return m_text.isEmpty(); }
-    qsizetype size() const { return m_text.size(); }
-    const QByteArray &text() const { return m_text; }
+    LogText();
+    ~LogText();
+    // A copy reads the text as it stood, also after the original was cleared.
+    LogText(const LogText &other);
+    LogText &operator=(const LogText &) = delete;
+
+    void setLimits(Limits limits) { m_limits = std::move(limits); }
+
+    bool isEmpty() const { return m_size == 0; }
+    qsizetype size() const { return m_size; }
 
     qsizetype lineCount() const { return m_lineCount; }
-    qsizetype lineStart(qsizetype line) const
-    {
-        return m_starts[size_t(line / kBlockSize)][size_t(line % kBlockSize)];
-    }
+    qsizetype lineStart(qsizetype line) const;
     qsizetype lineLength(qsizetype line) const;
-    QByteArrayView line(qsizetype line) const;
     qsizetype lineOf(qsizetype position) const;
     qsizetype longestLine() const { return m_longest; }
 
+    // Appends length bytes from `from` to out; false, with out unchanged,
+    // when any of them lie in a block that did not read back intact.
+    bool read(qsizetype from, qsizetype length, QByteArray &out) const;
+    // A whole line or the whole text: for short logs and lines.
+    QByteArray line(qsizetype line) const;
+    QByteArray text() const;
+
     // Starts a new line (after CR LF unless the log is empty) holding piece.
     void appendLine(QByteArrayView piece);
-    // Glues piece to the end of the last line.
+    // Glues piece, which holds no line break, to the end of the last line.
     void append(QByteArrayView piece);
     void clear();
 
+    // Moving text to disk is done a block at a time by whoever owns the
+    // event loop, so no append waits for it; only a log that nobody gives
+    // the time spills as it grows.
+    bool wantsSpill() const;
+    void spillStep();
+    // True once after the spill file failed and the log went on in memory.
+    bool takeSpillFault();
+    bool spillFaultPending() const { return m_faultUntold; }
+    qsizetype memoryBytes() const { return m_memory; }
+    qsizetype spilledBlocks() const { return m_spilled; }
+    qint64 spillFileSize() const;
+
 private:
-    // 128 KiB a block: large enough to come straight from the system.
-    static constexpr qsizetype kBlockSize = 16384;
-    using Block = std::vector<qsizetype>;
+    struct Block
+    {
+        qsizetype start = 0;      // of its first byte in the text
+        qsizetype size = 0;       // bytes of text
+        qsizetype firstLine = 0;  // lines starting in earlier blocks
+        qsizetype lines = 0;      // lines starting in this one
+        qsizetype firstStart = 0; // where the first of those starts
+        qint64 offset = -1;       // of its compressed bytes in the spill file
+        qint64 stored = 0;
+        mutable bool damaged = false;
+        QByteArray text;             // while in memory
+        std::vector<quint32> starts; // while in memory, from the block's start
+    };
+    struct Loaded
+    {
+        qsizetype block = -1;
+        QByteArray text;
+        std::vector<quint32> starts;
+        quint64 used = 0;
+    };
+    // No starts: the block is damaged.
+    struct Contents
+    {
+        QByteArrayView text;
+        const std::vector<quint32> *starts = nullptr;
+    };
 
-    void addLineStart(qsizetype start);
+    qsizetype blockOfLine(qsizetype line) const;
+    qsizetype blockAt(qsizetype position) const;
+    // Text and line starts of a block, from memory or the spill file.
+    Contents contents(qsizetype block) const;
+    // The place a line of a damaged block is given: in order, and empty.
+    qsizetype guessedStart(const Block &block, qsizetype line) const;
+    Block &writableBlock();
+    void addLineStart();
+    void appendBytes(QByteArrayView piece);
     void noteLastLineLength();
+    void fault();
 
-    QByteArray m_text;
-    std::vector<Block> m_starts;
+    Limits m_limits;
+    std::vector<Block> m_blocks;
+    std::shared_ptr<SpillFile> m_file;
+    mutable std::vector<Loaded> m_loaded;
+    mutable quint64 m_uses = 0;
+    qsizetype m_size = 0;
     qsizetype m_lineCount = 0;
+    qsizetype m_lastStart = 0;
     qsizetype m_longest = 0;
+    qsizetype m_memory = 0;
+    qsizetype m_spilled = 0;
+    bool m_spillBroken = false;
+    bool m_faultUntold = false;
 };
 
 } // namespace zentrel

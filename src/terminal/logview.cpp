@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace zentrel {
 
@@ -18,6 +19,8 @@ namespace {
 constexpr int kMargin = 3;
 constexpr int kFrameInterval = 16;  // ms, about one screen frame
 constexpr int kWidthInterval = 500; // ms between moves of the horizontal range
+// Shown in place of lines whose text on disk did not read back intact.
+const QString kUnreadable = QStringLiteral("[damaged log text]");
 } // namespace
 
 LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
@@ -38,6 +41,9 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
     connect(&m_repaint, &QTimer::timeout, this, &LogView::showGrowth);
     m_widthLater.setSingleShot(true);
     connect(&m_widthLater, &QTimer::timeout, this, &LogView::updateHorizontalRange);
+    // One block a turn of the event loop: a few milliseconds each.
+    m_spill.setInterval(0);
+    connect(&m_spill, &QTimer::timeout, this, &LogView::spill);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_adjusting)
             m_follow = value >= verticalScrollBar()->maximum();
@@ -50,6 +56,23 @@ void LogView::contentChanged()
 {
     if (!m_repaint.isActive())
         m_repaint.start();
+    if (!m_spill.isActive() && (m_log.wantsSpill() || m_log.spillFaultPending()))
+        m_spill.start();
+}
+
+void LogView::spill()
+{
+    m_log.spillStep();
+    if (!m_log.wantsSpill())
+        m_spill.stop();
+    if (m_log.takeSpillFault())
+        tell(kSpillFault);
+}
+
+void LogView::tell(const QString &text) const
+{
+    if (m_messages)
+        m_messages->show(text);
 }
 
 void LogView::clear()
@@ -87,7 +110,10 @@ QString LogView::selectedText() const
 {
     const auto from = std::min(m_anchor, m_caret);
     const auto to = std::max(m_anchor, m_caret);
-    QString selected = QString::fromLatin1(QByteArrayView(m_log.text()).sliced(from, to - from));
+    QByteArray bytes;
+    if (!m_log.read(from, to - from, bytes))
+        return {};
+    QString selected = QString::fromLatin1(bytes);
     selected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return selected;
 }
@@ -101,8 +127,15 @@ void LogView::selectAll()
 
 void LogView::copy() const
 {
-    if (m_anchor != m_caret)
-        QApplication::clipboard()->setText(selectedText());
+    if (m_anchor == m_caret)
+        return;
+    // The clipboard would hold several copies of a huge selection at once.
+    if (std::abs(m_caret - m_anchor) > kLargestCopy)
+        return tell(kTooLargeToCopy);
+    const QString selected = selectedText();
+    if (selected.isEmpty())
+        return tell(kSpillDamaged);
+    QApplication::clipboard()->setText(selected);
 }
 
 void LogView::refresh()
@@ -222,28 +255,34 @@ void LogView::paintEvent(QPaintEvent *event)
     const auto selectionTo = std::max(m_anchor, m_caret);
 
     painter.setPen(palette.color(QPalette::Text));
+    QByteArray bytes;
     for (auto line = from; line < to; ++line) {
-        const auto bytes = m_log.line(line);
-        const int top = int(line - first) * m_lineHeight;
-        if (firstColumn < bytes.size()) {
-            const auto shown =
-                bytes.sliced(firstColumn, std::min(columns, bytes.size() - firstColumn));
-            const qreal x = kMargin + firstColumn * m_charWidth - scrollX;
-            painter.drawText(QPointF(x, top + m_ascent), QString::fromLatin1(shown));
-        }
-        // The selected part of this line, drawn over the plain text.
+        // Only the columns in view: a line may be gigabytes long.
         const auto start = m_log.lineStart(line);
+        const auto length = m_log.lineLength(line);
+        const int top = int(line - first) * m_lineHeight;
+        const auto count = std::clamp<qsizetype>(length - firstColumn, 0, columns);
+        bytes.clear();
+        if (!m_log.read(start + firstColumn, count, bytes)) {
+            painter.setPen(Qt::red);
+            painter.drawText(QPointF(kMargin, top + m_ascent), kUnreadable);
+            painter.setPen(palette.color(QPalette::Text));
+            continue;
+        }
+        const qreal x = kMargin + firstColumn * m_charWidth - scrollX;
+        if (!bytes.isEmpty())
+            painter.drawText(QPointF(x, top + m_ascent), QString::fromLatin1(bytes));
+        // The selected part of this line, drawn over the plain text.
         const auto selectedFrom = std::max(selectionFrom - start, firstColumn);
-        const auto selectedTo =
-            std::min({selectionTo - start, bytes.size(), firstColumn + columns});
+        const auto selectedTo = std::min({selectionTo - start, length, firstColumn + count});
         if (selectedFrom < selectedTo) {
-            const qreal x = kMargin + selectedFrom * m_charWidth - scrollX;
-            const QRectF area(x, top, (selectedTo - selectedFrom) * m_charWidth, m_lineHeight);
+            const qreal at = kMargin + selectedFrom * m_charWidth - scrollX;
+            const QRectF area(at, top, (selectedTo - selectedFrom) * m_charWidth, m_lineHeight);
             painter.fillRect(area, palette.color(QPalette::Highlight));
             painter.setPen(palette.color(QPalette::HighlightedText));
-            painter.drawText(
-                QPointF(x, top + m_ascent),
-                QString::fromLatin1(bytes.sliced(selectedFrom, selectedTo - selectedFrom)));
+            painter.drawText(QPointF(at, top + m_ascent),
+                             QString::fromLatin1(QByteArrayView(bytes).sliced(
+                                 selectedFrom - firstColumn, selectedTo - selectedFrom)));
             painter.setPen(palette.color(QPalette::Text));
         }
     }
@@ -286,7 +325,9 @@ void LogView::ensureCaretVisible()
     else if (line >= vertical->value() + visibleLines())
         vertical->setValue(int(line - visibleLines() + 1));
     auto *horizontal = horizontalScrollBar();
-    const int x = int((m_caret - m_log.lineStart(line)) * m_charWidth);
+    // A line too long for the scroll range is shown up to where it ends.
+    const int x = int(std::min<double>((m_caret - m_log.lineStart(line)) * m_charWidth,
+                                       std::numeric_limits<int>::max() / 2));
     if (x < horizontal->value())
         horizontal->setValue(x);
     else if (x > horizontal->value() + viewport()->width() - 2 * kMargin)

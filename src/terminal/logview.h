@@ -1,6 +1,7 @@
 #pragma once
 
 #include "terminal/logtext.h"
+#include "terminal/messagesink.h"
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@ namespace zentrel {
 // log text, in a fixed-pitch font. Appends only mark it dirty; the repaint
 // follows at most once a frame. It follows the end of the log unless the
 // operator has scrolled away, and offers selection, copy and select-all.
+// Between events it moves the oldest text to disk, a block at a time.
 class LogView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -19,8 +21,15 @@ class LogView : public QAbstractScrollArea
 public:
     explicit LogView(QWidget *parent = nullptr);
 
+    inline static const QString kTooLargeToCopy =
+        QStringLiteral("Selection too large to copy; use Save Log.");
+    static constexpr qsizetype kLargestCopy = qsizetype(64) << 20;
+
     LogText &log() { return m_log; }
-    const QByteArray &text() const { return m_log.text(); }
+    // The whole text: for short logs.
+    QByteArray text() const { return m_log.text(); }
+    // Where the view tells the operator of a copy it refuses and of the disk.
+    void setMessages(MessageSink *messages) { m_messages = messages; }
 
     // Call after the log text grew; cheap, however often.
     void contentChanged();
@@ -49,6 +58,8 @@ protected:
 
 private:
     void refresh();
+    void spill();
+    void tell(const QString &text) const;
     void showGrowth();
     void noteShown();
     void updateMetrics();
@@ -63,6 +74,8 @@ private:
 
     LogText m_log;
     QTimer m_repaint;
+    QTimer m_spill;
+    MessageSink *m_messages = nullptr;
     QElapsedTimer m_widthShown;
     QTimer m_widthLater;
     qsizetype m_anchor = 0;

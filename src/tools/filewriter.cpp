@@ -50,6 +50,7 @@ FileWriter::~FileWriter()
 bool FileWriter::open()
 {
     discard();
+    m_written = m_started = m_waited = 0;
     m_error.clear();
     if (m_path.isEmpty()) {
         errno = ENOENT;
@@ -121,8 +122,24 @@ bool FileWriter::write(QByteArrayView piece)
         }
         data += written;
         left -= written;
+        m_written += written;
     }
     return true;
+}
+
+void FileWriter::settle()
+{
+    if (m_fd < 0 || m_temporary.isEmpty())
+        return;
+    // Only a hint to the system: a file system without it loses nothing.
+    if (m_waited < m_started)
+        ::sync_file_range(m_fd, m_waited, m_started - m_waited,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                              SYNC_FILE_RANGE_WAIT_AFTER);
+    m_waited = m_started;
+    if (m_started < m_written)
+        ::sync_file_range(m_fd, m_started, m_written - m_started, SYNC_FILE_RANGE_WRITE);
+    m_started = m_written;
 }
 
 bool FileWriter::commit()

@@ -29,6 +29,10 @@ public:
 
     bool open();
     bool write(QByteArrayView piece);
+    // Starts putting what was written so far on the disk and waits for what
+    // was started last time, so a long write keeps at disk speed without
+    // leaving gigabytes for commit() to wait on at once.
+    void settle();
     bool commit();
     void discard();
 
@@ -45,6 +49,9 @@ private:
     QByteArray m_target;    // what is replaced, links followed
     QByteArray m_temporary; // empty when writing in place
     int m_fd = -1;
+    qint64 m_written = 0;
+    qint64 m_started = 0; // written bytes whose writeback was started
+    qint64 m_waited = 0;
     QString m_error;
 };
 

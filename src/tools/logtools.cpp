@@ -7,8 +7,20 @@
 #include "tools/fontsize.h"
 #include "tools/settingsfile.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QProgressDialog>
 #include <QPushButton>
+
+namespace {
+// A piece is one block of the log: read back and written in a few ms.
+constexpr qsizetype kPiece = 1 << 20;
+// Time a turn of the event loop may give the save, and the first turn,
+// which finishes a log of ordinary size before the click returns.
+constexpr int kSlice = 10;
+constexpr int kFirstSlice = 50;
+constexpr int kProgressSteps = 1000;
+} // namespace
 
 namespace zentrel {
 
@@ -21,7 +33,11 @@ LogTools::LogTools(LogView &log, LogWriter &writer, MessageSink &messages, QWidg
             &LogTools::SaveLogCmd_Click);
     connect(control<QPushButton>(window, "FontCmd"), &QPushButton::clicked, this,
             &LogTools::FontCmd_Click);
+    m_saving.setInterval(0);
+    connect(&m_saving, &QTimer::timeout, this, [this] { savePieces(kSlice); });
 }
+
+LogTools::~LogTools() = default;
 
 void LogTools::ClearCmd_Click()
 {
@@ -50,15 +66,81 @@ QString LogTools::askFileName()
 
 void LogTools::SaveLogCmd_Click()
 {
+    if (m_file)
+        return;
     const QString path = askFileName();
     if (path.isEmpty())
         return;
     m_window->setCursor(Qt::WaitCursor);
-    const bool saved = saveLog(m_log.text(), path);
+    control<QPushButton>(m_window, "SaveLogCmd")->setEnabled(false);
+    // A copy of the index and the memory blocks: what was pressed for,
+    // whatever arrives or is cleared after.
+    m_saved.emplace(m_log.log());
+    m_written = 0;
+    m_file = std::make_unique<FileWriter>(path);
+    m_saveClock.start();
+    if (!m_file->open())
+        return endSave(settings::kSaveError);
+    if (!savePieces(kFirstSlice))
+        m_saving.start();
+}
+
+bool LogTools::savePieces(int milliseconds)
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (m_file) {
+        const auto size = m_saved->size();
+        if (m_written == size) {
+            if (!m_file->write("\r\n") || !m_file->commit())
+                return endSave(settings::kSaveError), true;
+            return endSave({}), true;
+        }
+        m_piece.clear();
+        if (!m_saved->read(m_written, std::min(kPiece, size - m_written), m_piece))
+            return endSave(kSpillDamaged), true;
+        if (!m_file->write(m_piece))
+            return endSave(settings::kSaveError), true;
+        m_written += m_piece.size();
+        m_file->settle();
+        if (slice.hasExpired(milliseconds))
+            break;
+    }
+    if (!m_progress && (m_exiting || m_saveClock.hasExpired(1000))) {
+        m_progress =
+            new QProgressDialog(tr("Saving log..."), QString(), 0, kProgressSteps, m_window);
+        m_progress->setWindowTitle(kAppTitle);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->show();
+    }
+    if (m_progress)
+        m_progress->setValue(int(double(m_written) / double(m_saved->size()) * kProgressSteps));
+    return false;
+}
+
+void LogTools::endSave(const QString &failure)
+{
+    m_saving.stop();
+    m_file.reset();
+    m_saved.reset();
+    m_piece = QByteArray();
+    delete m_progress;
     m_window->unsetCursor();
+    control<QPushButton>(m_window, "SaveLogCmd")->setEnabled(true);
     // Saying nothing would leave the operator believing the log was kept.
-    if (!saved)
-        m_messages.show(settings::kSaveError);
+    if (!failure.isEmpty())
+        m_messages.show(failure);
+}
+
+void LogTools::finishSave()
+{
+    m_exiting = true;
+    while (m_file) {
+        if (!savePieces(kSlice))
+            QCoreApplication::processEvents();
+    }
 }
 
 bool LogTools::saveLog(const QByteArray &text, const QString &path)

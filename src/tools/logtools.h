@@ -1,9 +1,17 @@
 #pragma once
 
+#include "terminal/logtext.h"
 #include "terminal/messagesink.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 
+#include <memory>
+#include <optional>
+
+class QProgressDialog;
 class QWidget;
 
 namespace zentrel {
@@ -11,7 +19,12 @@ namespace zentrel {
 class LogView;
 class LogWriter;
 
+class FileWriter;
+
 // Clear Log, Save Log and Font Size: the three buttons that act on the log.
+// Save Log writes the log as it stood when pressed, in pieces between
+// events, so a log of gigabytes keeps the window answering; text arriving
+// meanwhile, and a Clear Log, leave that file alone.
 class LogTools : public QObject
 {
     Q_OBJECT
@@ -21,6 +34,7 @@ public:
 
     // Wires the window's ClearCmd, SaveLogCmd and FontCmd buttons to itself.
     LogTools(LogView &log, LogWriter &writer, MessageSink &messages, QWidget *window);
+    ~LogTools() override;
 
     void ClearCmd_Click();
     void SaveLogCmd_Click();
@@ -29,13 +43,28 @@ public:
     // The log's text and one CR LF, replacing the file whole or not at all.
     static bool saveLog(const QByteArray &text, const QString &path);
 
+    bool saving() const { return bool(m_file); }
+    // Exit waits for a running save, showing how far it is.
+    void finishSave();
+
 private:
     QString askFileName();
+    // Writes pieces for up to the given time; false while some are left.
+    bool savePieces(int milliseconds);
+    void endSave(const QString &failure);
 
     LogView &m_log;
     LogWriter &m_writer;
     MessageSink &m_messages;
     QWidget *m_window;
+    std::optional<LogText> m_saved;
+    std::unique_ptr<FileWriter> m_file;
+    qsizetype m_written = 0;
+    bool m_exiting = false;
+    QByteArray m_piece;
+    QTimer m_saving;
+    QElapsedTimer m_saveClock;
+    QPointer<QProgressDialog> m_progress;
 };
 
 } // namespace zentrel

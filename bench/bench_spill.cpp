@@ -1,0 +1,318 @@
+// The log as long as the show: memory at growing lengths, the spill file's
+// size, the event loop while blocks go to disk, appends and repaints far
+// into a long log, Save Log of a spilled log against dd, and the window
+// under a long flood. ZENTREL_BENCH_LONG=1 (bench/run.sh --long) runs the
+// full sizes; otherwise each runs small.
+#include "loopwatch.h"
+#include "report.h"
+#include "terminal/logview.h"
+#include "terminal/logwriter.h"
+#include "window.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+
+using namespace zentrel;
+using namespace zentrel::bench;
+
+namespace {
+
+const bool kLong = qEnvironmentVariableIsSet("ZENTREL_BENCH_LONG");
+constexpr qint64 kMiB = 1 << 20;
+constexpr qint64 kGrowthGoal = 64 * kMiB;
+
+QString folder()
+{
+    static QTemporaryDir dir(QDir::currentPath() + QStringLiteral("/zentrel-spill-XXXXXX"));
+    return dir.path();
+}
+
+LogText::Limits limits()
+{
+    LogText::Limits limits;
+    limits.folder = folder();
+    return limits;
+}
+
+// A Rapid Fire exchange, as the log gets it.
+struct Traffic
+{
+    LogView &view;
+    LogWriter writer{view.log()};
+    void exchange()
+    {
+        writer.write("PL\r", Direction::Sent, ViewMode::Standard);
+        view.contentChanged();
+        writer.write("R", Direction::Received, ViewMode::Standard);
+        view.contentChanged();
+        writer.write("\r", Direction::Received, ViewMode::Standard);
+        view.contentChanged();
+    }
+    // Batches with a turn of the event loop between them, as in the program.
+    void growTo(qsizetype lines)
+    {
+        while (view.log().lineCount() < lines) {
+            for (int i = 0; i < 2000; ++i)
+                exchange();
+            QCoreApplication::processEvents();
+        }
+    }
+    double appendCost()
+    {
+        double best = 1e12;
+        for (int round = 0; round < 5; ++round) {
+            QElapsedTimer clock;
+            clock.start();
+            for (int i = 0; i < 2000; ++i)
+                exchange();
+            best = std::min(best, double(clock.nsecsElapsed()) / (2000 * 3));
+            QCoreApplication::processEvents();
+        }
+        return best;
+    }
+};
+
+void lines(Report &report)
+{
+    std::vector<qsizetype> sizes = {1'000, 1'000'000};
+    if (kLong)
+        sizes.insert(sizes.end(), {10'000'000, 100'000'000});
+    LogView view;
+    view.log().setLimits(limits());
+    Traffic traffic{view};
+    QCoreApplication::processEvents();
+    const qint64 before = residentBytes();
+    std::vector<double> costs;
+    for (const auto count : sizes) {
+        traffic.growTo(count);
+        const qint64 growth = residentBytes() - before;
+        report.goal(QStringLiteral("memory growth at %L1 lines").arg(count), mebibytes(growth),
+                    QStringLiteral("<= 64 MiB"), growth <= kGrowthGoal);
+        costs.push_back(traffic.appendCost());
+        report.info(QStringLiteral("append at %L1 lines").arg(count),
+                    fixed(costs.back(), 0) + QStringLiteral(" ns"));
+    }
+    const double ratio = costs.back() / costs.front();
+    report.goal(QStringLiteral("append %L1 : 1,000 lines").arg(sizes.back()), fixed(ratio, 2),
+                QStringLiteral("<= 1.5"), ratio <= 1.5);
+
+    // Jumps far from anything read before, each painted at once.
+    view.resize(800, 600);
+    view.show();
+    QCoreApplication::processEvents();
+    auto *bar = view.verticalScrollBar();
+    double worst = 0;
+    for (const double at : {0.0, 0.5, 1.0, 0.25, 0.75}) {
+        QElapsedTimer clock;
+        clock.start();
+        bar->setValue(int(bar->maximum() * at));
+        view.viewport()->repaint();
+        worst = std::max(worst, clock.nsecsElapsed() / 1e6);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    view.viewport()->repaint();
+    worst = std::max(worst, clock.nsecsElapsed() / 1e6);
+    report.goal(QStringLiteral("repaint after a jump at %L1 lines").arg(sizes.back()),
+                fixed(worst, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"), worst < 5);
+}
+
+// A defined show: Rapid Fire rounds of a Pelvox2 play answered by R, with a
+// tenth of the text random bytes shown in Hex.
+void showLog(Report &report)
+{
+    const qint64 size = (kLong ? 1024 : 128) * kMiB;
+    LogText log;
+    log.setLimits(limits());
+    LogWriter writer(log);
+    QRandomGenerator random(1);
+    qint64 hex = 0;
+    QByteArray bytes(16, '\0');
+    while (log.size() < size) {
+        writer.write("PL\r", Direction::Sent, ViewMode::Standard);
+        writer.write("R\r", Direction::Received, ViewMode::Standard);
+        if (hex < log.size() / 10) {
+            random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), 4);
+            writer.write(bytes, Direction::Received, ViewMode::Hex);
+            hex += bytes.size() * 4;
+        }
+        while (log.wantsSpill())
+            log.spillStep();
+    }
+    const double ratio =
+        double(log.spillFileSize()) / double(log.spilledBlocks() * LogText::Limits().blockSize);
+    report.goal(QStringLiteral("spill file : text of the show log (%1)").arg(mebibytes(size)),
+                fixed(ratio, 3), QStringLiteral("<= 0.25"), ratio <= 0.25);
+}
+
+// Fills a log with random bytes shown in Hex.
+void fillHex(LogText &log, qint64 size, const std::function<void()> &turn)
+{
+    QByteArray random(16 * kMiB, '\0');
+    QRandomGenerator(2).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+    LogWriter writer(log);
+    writer.write("PL\r", Direction::Sent, ViewMode::Hex);
+    for (qint64 at = 0; log.size() < size; at = (at + 65536) % random.size()) {
+        writer.write(QByteArrayView(random).sliced(at, 65536), Direction::Received, ViewMode::Hex);
+        turn();
+    }
+}
+
+void hexAndStall(Report &report)
+{
+    const qint64 size = (kLong ? 4096 : 256) * kMiB;
+    LogView view;
+    view.log().setLimits(limits());
+    QCoreApplication::processEvents();
+    const qint64 before = residentBytes();
+    LoopWatch watch;
+    // Each piece arrives as its own event, so the watch sees only spilling.
+    QEventLoop loop;
+    QTimer piece;
+    piece.setInterval(0);
+    LogWriter writer(view.log());
+    QByteArray random(16 * kMiB, '\0');
+    QRandomGenerator(2).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+    qint64 at = 0;
+    QObject::connect(&piece, &QTimer::timeout, [&] {
+        writer.write(QByteArrayView(random).sliced(at, 16384), Direction::Received, ViewMode::Hex);
+        view.contentChanged();
+        at = (at + 16384) % random.size();
+        if (view.log().size() >= size)
+            loop.quit();
+    });
+    piece.start();
+    loop.exec();
+    watch.stop();
+    const qint64 growth = residentBytes() - before - random.size();
+    report.goal(QStringLiteral("memory growth at %1 of Hex text").arg(mebibytes(size)),
+                mebibytes(growth), QStringLiteral("<= 64 MiB"), growth <= kGrowthGoal);
+    report.goal(QStringLiteral("longest event loop stall while spilling"),
+                fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"),
+                QStringLiteral("<= 10 ms"), watch.longestStallMs() <= 10);
+}
+
+double ddRate(qint64 size, const QString &path)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QProcess::execute(QStringLiteral("dd"),
+                      {QStringLiteral("if=/dev/zero"), QStringLiteral("of=") + path,
+                       QStringLiteral("bs=1M"), QStringLiteral("count=%1").arg(size / kMiB),
+                       QStringLiteral("conv=fsync"), QStringLiteral("status=none")});
+    const double rate = double(size) / 1e6 / (clock.nsecsElapsed() / 1e9);
+    QFile::remove(path);
+    return rate;
+}
+
+void save(Report &report)
+{
+    const qint64 size = (kLong ? 4096 : 256) * kMiB;
+    Window window("Hex");
+    auto &log = window.terminal->log()->log();
+    log.setLimits(limits());
+    fillHex(log, size, [&] {
+        while (log.wantsSpill())
+            log.spillStep();
+    });
+    const QString path = folder() + QStringLiteral("/saved.log");
+    QTimer::singleShot(0, [path] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    auto *button = window.terminal->findChild<QPushButton *>(QStringLiteral("SaveLogCmd"));
+    QElapsedTimer clock;
+    LoopWatch *watch = nullptr;
+    QTimer::singleShot(0, [&] {
+        clock.start();
+        watch = new LoopWatch;
+    });
+    window.click("SaveLogCmd");
+    bool progress = false;
+    while (!button->isEnabled()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        progress = progress || window.terminal->findChild<QProgressDialog *>();
+    }
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    watch->stop();
+    const bool whole = QFile(path).size() == log.size() + 2;
+    QFile::remove(path);
+    const double rate = double(size) / 1e6 / seconds;
+    const double dd = ddRate(size, folder() + QStringLiteral("/dd.bin"));
+    report.goal(QStringLiteral("Save Log of %1 Hex, spilled (dd: %2 MB/s)")
+                    .arg(mebibytes(size), fixed(dd, 0)),
+                fixed(rate, 0) + QStringLiteral(" MB/s"), QStringLiteral(">= 80% of dd"),
+                whole && rate >= 0.8 * dd);
+    report.goal(QStringLiteral("Save Log: longest event loop stall"),
+                fixed(watch->longestStallMs(), 1) + QStringLiteral(" ms"),
+                QStringLiteral("<= 100 ms"), watch->longestStallMs() <= 100);
+    report.goal(QStringLiteral("Save Log: progress shown past a second"),
+                progress ? QStringLiteral("yes") : QStringLiteral("no"), QStringLiteral("yes"),
+                progress || seconds < 1);
+    delete watch;
+}
+
+void flood(Report &report)
+{
+    const qint64 size = (kLong ? 2048 : 64) * kMiB;
+    Window window;
+    window.terminal->log()->log().setLimits(limits());
+    const QByteArray traffic = mixedTraffic(16 * kMiB);
+    qint64 received = 0;
+    QObject::connect(&window.terminal->VekComm(), &SerialLink::received, window.terminal.get(),
+                     [&](const QByteArray &bytes) { received += bytes.size(); });
+    Window::run(200);
+    const qint64 before = residentBytes();
+    LoopWatch watch;
+    for (qint64 sent = 0; sent < size; sent += traffic.size()) {
+        window.farEnd.flood(traffic);
+        while (received < sent + traffic.size())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        window.farEnd.join();
+    }
+    Window::run(200);
+    watch.stop();
+    const qint64 growth = residentBytes() - before;
+    report.goal(QStringLiteral("window memory growth, %1 flood").arg(mebibytes(size)),
+                mebibytes(growth), QStringLiteral("<= 64 MiB"), growth <= kGrowthGoal);
+    report.goal(QStringLiteral("window under a %1 flood: longest stall").arg(mebibytes(size)),
+                fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"),
+                QStringLiteral("<= 20 ms"), watch.longestStallMs() <= 20);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    choosePlatform();
+    QApplication app(argc, argv);
+    Report report(QStringLiteral("spill"));
+    // Its parts: lines, show, hex, save, flood.
+    const Parts parts(app.arguments().mid(1));
+    if (parts.wanted(QStringLiteral("lines")))
+        lines(report);
+    if (parts.wanted(QStringLiteral("show")))
+        showLog(report);
+    if (parts.wanted(QStringLiteral("hex")))
+        hexAndStall(report);
+    if (parts.wanted(QStringLiteral("save")))
+        save(report);
+    if (parts.wanted(QStringLiteral("flood")))
+        flood(report);
+    return report.exitCode();
+}
