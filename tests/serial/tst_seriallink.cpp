@@ -94,20 +94,6 @@ private Q_SLOTS:
         QCOMPARE(failed.size(), 1);
     }
 
-    void reopensAfterTheDeviceReturns()
-    {
-        AppDirectory dir;
-        PseudoTerminal device;
-        dir.pin(2, device);
-        SerialLink link;
-        link.setPortNumber(2);
-        dir.unpin(2);
-        QVERIFY(!link.open());
-        dir.pin(2, device);
-        QVERIFY(link.open());
-        QVERIFY(link.write("ok"));
-        QCOMPARE(device.read(2), QByteArray("ok"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSerialLink)

@@ -55,7 +55,6 @@ private Q_SLOTS:
     void refusesBadOptions();
     void answersOverTheLineAndReportsEachRequest();
     void showControllerOverTheLine();
-    void cutShortPacketAnsweredWhenLineGoesQuiet();
     void removesItsLinkWhenEnded_data();
     void removesItsLinkWhenEnded();
     void keepsAPinThatIsNotItsOwn();
@@ -121,20 +120,6 @@ void TestSimProgram::showControllerOverTheLine()
         QStringLiteral("packet F5 0C 01 03 04 3F FF 52: target 12, response ACK/NACK, Blink, "
                        "data 3F FF, checksum ok: blink output 64 255 frames -> <06>")));
     QVERIFY(sim.waitForLine(QStringLiteral("checksum wrong (should be 52) -> NACK <15>")));
-}
-
-void TestSimProgram::cutShortPacketAnsweredWhenLineGoesQuiet()
-{
-    Sim sim({"--family", "showctl"});
-    QVERIFY(sim.waitForLine(QStringLiteral("on port 1")));
-    LineEnd line(sim.link(1));
-
-    line.write(QByteArray::fromHex("F5 01 01 02 02"));
-    QCOMPARE(line.read(1), QByteArray("\x15"));
-    QVERIFY(sim.waitForLine(QStringLiteral("packet F5 01 01 02 02: cut short")));
-    // The line is in step again afterwards.
-    line.write(QByteArray::fromHex("F5 01 01 01 42 45"));
-    QCOMPARE(line.read(1), QByteArray("\x06"));
 }
 
 void TestSimProgram::removesItsLinkWhenEnded_data()
