@@ -7,7 +7,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
     libgl-dev fonts-dejavu-core
-    xvfb xauth xdotool
+    xvfb xauth xdotool openbox
     desktop-file-utils
     bsdextrautils
 )
