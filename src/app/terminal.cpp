@@ -150,10 +150,18 @@ void Terminal::buildControls()
 void Terminal::connectHandlers()
 {
     connect(&m_link, &SerialLink::received, this, &Terminal::VekComm_OnComm);
-    connect(DeviceTab, &QTabBar::tabBarClicked, this, &Terminal::DeviceTab_Click);
+    // Whatever moves the tab (a click, the arrow keys, Ctrl+Tab, the wheel)
+    // moves the panel with it; a click on the tab already shown runs the
+    // handler too, which allows the unit ID again.
+    connect(DeviceTab, &QTabBar::currentChanged, this, &Terminal::DeviceTab_Click);
+    connect(DeviceTab, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index == DeviceTab->currentIndex())
+            DeviceTab_Click(index);
+    });
     m_rapid = new RapidFire(*this, control<QPushButton>(this, "RapidCmd"));
     m_logTools = new LogTools(*RichTextBox1, m_writer, m_messages, this);
-    // F1 to F5 belong to the window, whichever control has the focus.
+    // F1 to F5 and Ctrl+Tab belong to the window, whichever control has the
+    // focus.
     qApp->installEventFilter(this);
 }
 
@@ -264,6 +272,8 @@ void Terminal::CfgStrCmd_Click()
         bringForward(m_strings);
         return;
     }
+    // A tool window is not given the focus by every window manager when it
+    // maps, so the first showing asks for it like every later one.
     m_strings = new StringsFrm(
         m_messages,
         [this] {
@@ -271,7 +281,7 @@ void Terminal::CfgStrCmd_Click()
         },
         [this] { LoadINI(); }, this);
     m_strings->setAttribute(Qt::WA_DeleteOnClose);
-    m_strings->show();
+    bringForward(m_strings);
 }
 
 bool Terminal::eventFilter(QObject *watched, QEvent *event)
@@ -279,7 +289,16 @@ bool Terminal::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
         static_cast<QWidget *>(watched)->window() != this)
         return false;
-    const int key = static_cast<QKeyEvent *>(event)->key();
+    const auto *press = static_cast<QKeyEvent *>(event);
+    const int key = press->key();
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) &&
+        press->modifiers().testFlag(Qt::ControlModifier)) {
+        // X11 sends Ctrl+Shift+Tab as Backtab, other platforms as Shift+Tab.
+        const bool back = key == Qt::Key_Backtab || press->modifiers().testFlag(Qt::ShiftModifier);
+        const int count = DeviceTab->count();
+        DeviceTab->setCurrentIndex((DeviceTab->currentIndex() + (back ? count - 1 : 1)) % count);
+        return true;
+    }
     if (key < Qt::Key_F1 || key > Qt::Key_F5)
         return false;
     StrCmd_Click(key - Qt::Key_F1 + 1);

@@ -47,18 +47,40 @@ QList<Line> parse(QByteArrayView content)
     return lines;
 }
 
+namespace {
+
+const QString &valueOf(const Values &values, int line)
+{
+    return line == kPortLine   ? values.port
+           : line == kViewLine ? values.view
+                               : values.strings[size_t(line - kFirstStringLine)];
+}
+
+} // namespace
+
+std::optional<QString> unsavableCharacter(const Values &values)
+{
+    for (int line = 0; line < kLineCount; ++line) {
+        // By code point, so a character beyond U+FFFF is named whole.
+        for (const char32_t c : valueOf(values, line).toUcs4()) {
+            if (c > 0xFF) {
+                const QString code =
+                    QStringLiteral("%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+                return QStringLiteral("Invalid character \"%1\" (U+%2) in %3!")
+                    .arg(QString::fromUcs4(&c, 1), code, linePrefix(line).chopped(2));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<QByteArray> compose(const Values &values)
 {
+    if (unsavableCharacter(values))
+        return std::nullopt;
     QByteArray content;
     for (int line = 0; line < kLineCount; ++line) {
-        const QString &value = line == kPortLine ? values.port
-                               : line == kViewLine
-                                   ? values.view
-                                   : values.strings[size_t(line - kFirstStringLine)];
-        for (const QChar c : value) {
-            if (c.unicode() > 0xFF)
-                return std::nullopt;
-        }
+        const QString &value = valueOf(values, line);
         content.append(linePrefix(line).toLatin1());
         content.append(value.toLatin1());
         content.append("\r\n");

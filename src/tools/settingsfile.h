@@ -49,6 +49,10 @@ struct Values
 // file cannot.
 std::optional<QByteArray> compose(const Values &values);
 
+// The message naming the first character outside Latin-1 and the line it is
+// in ("Invalid character "€" (U+20AC) in String 2!"); nothing when all fit.
+std::optional<QString> unsavableCharacter(const Values &values);
+
 QString filePath();
 
 // Reads the whole file; nothing when it is missing or unreadable.

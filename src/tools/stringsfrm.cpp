@@ -64,6 +64,7 @@ StringsFrm::StringsFrm(MessageSink &messages, std::function<Host()> host,
     control<QPushButton>(this, "cmdCancel")->setShortcut(Qt::Key_Escape);
     if (parent)
         move(parent->geometry().center() - rect().center());
+    m_fields[0]->setFocus();
     Form_Load();
 }
 
@@ -85,6 +86,12 @@ bool StringsFrm::SaveINI()
     settings::Values values{host.port, host.view, {}};
     for (int k = 0; k < 5; ++k)
         values.strings[size_t(k)] = m_fields[size_t(k)]->text();
+    // A character the 8-bit file cannot hold is the operator's to mend, so it
+    // is named before anything is written.
+    if (const auto refusal = settings::unsavableCharacter(values)) {
+        m_messages.show(*refusal);
+        return false;
+    }
     const auto content = settings::compose(values);
     // The file is replaced whole or not at all, so a failure leaves it as it was.
     if (content && settings::writeFile(*content))
@@ -100,8 +107,9 @@ void StringsFrm::cmdApply_Click()
 
 void StringsFrm::cmdOK_Click()
 {
-    SaveINI();
-    close();
+    // Closing now would reload the file over the edits the save just lost.
+    if (SaveINI())
+        close();
 }
 
 void StringsFrm::closeEvent(QCloseEvent *event)

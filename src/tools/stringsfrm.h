@@ -13,8 +13,9 @@ class QLineEdit;
 namespace zentrel {
 
 // The quick string editor: five fields read from the settings file when it
-// opens, written back by Apply and OK. Closing it, however, makes the main
-// window reload the file, which is how edits reach the send buttons.
+// opens, written back by Apply and OK; OK closes it only once they are
+// written, so a refused save loses no edit. Closing it, however, makes the
+// main window reload the file, which is how edits reach the send buttons.
 class StringsFrm : public QWidget
 {
     Q_OBJECT

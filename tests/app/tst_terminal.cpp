@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFrame>
 #include <QLabel>
 #include <QSerialPort>
 
@@ -18,9 +17,6 @@ using namespace zentrel;
 using namespace zentrel::test;
 
 namespace {
-
-const char *const kFrames[] = {"Pelvox2Frame", "PelvoxHDFrame", "WendloFrame", "MP3Frame",
-                               "EightBitFrm"};
 
 // Every byte value in turn, as a device that sends anything at all would.
 QByteArray everyByteValue(qsizetype size)
@@ -198,25 +194,6 @@ private Q_SLOTS:
         QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
         QCOMPARE(t.device.readFor(100), QByteArray());
         QCOMPARE(t.logText(), QByteArray());
-    }
-
-    void tabsSwitchFramesAndIdControls()
-    {
-        TerminalHarness t;
-        auto *idText = t.find<QLineEdit>("IDTxt");
-        auto *idCheck = t.find<QCheckBox>("IDChk");
-        QTest::keyClicks(idText, "7");
-        idCheck->setChecked(true);
-        for (int tab : {4, 1, 2, 3, 0}) {
-            t.clickTab(tab);
-            for (int frame = 0; frame < 5; ++frame)
-                QCOMPARE(t.find<QFrame>(kFrames[frame])->isVisibleTo(t.window.get()), frame == tab);
-            QCOMPARE(idText->isEnabled(), tab == 0);
-            QCOMPARE(idCheck->isEnabled(), tab == 0);
-            QCOMPARE(t.window->IDAllowed(), tab == 0);
-        }
-        QCOMPARE(idText->text(), QStringLiteral("7"));
-        QVERIFY(idCheck->isChecked());
     }
 
     void idField_data()

