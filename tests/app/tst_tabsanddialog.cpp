@@ -31,31 +31,6 @@ QLineEdit *field(const QWidget *dialog, int k)
     return dialog->findChild<QLineEdit *>(QStringLiteral("Str%1Txt").arg(k));
 }
 
-// Runs the calling test function again in a child of this program, on a
-// virtual display of its own with a real window manager.
-void rerunUnderOpenbox()
-{
-    if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
-        QStandardPaths::findExecutable("openbox").isEmpty()) {
-        if (qEnvironmentVariable("CI") == "true")
-            QFAIL("CI has xvfb-run and openbox: scripts/deps.sh installs them");
-        QSKIP("needs xvfb-run and openbox");
-    }
-    QProcess child;
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "xcb");
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    // A display number of its own: two runs picking the first free one at
-    // the same moment would collide.
-    const QString display = QString::number(200 + QCoreApplication::applicationPid() % 700);
-    child.start("xvfb-run",
-                {"-n", display, "sh", "-c", "openbox --sm-disable & exec \"$0\" \"$1\"",
-                 QCoreApplication::applicationFilePath(), QTest::currentTestFunction()});
-    QVERIFY(child.waitForFinished(60000));
-    QVERIFY2(child.exitCode() == 0, child.readAll().constData());
-}
-
 } // namespace
 
 class TestTabsAndDialog : public QObject
@@ -129,29 +104,6 @@ private Q_SLOTS:
         t.click(kPanels[to].play);
         QCOMPARE(t.device.read(kPanels[to].wire.size()).toHex(' '), kPanels[to].wire.toHex(' '));
         QCOMPARE(t.messages.texts(), QStringList());
-    }
-
-    void dialogTakesTheFocusEachTimeItIsShown()
-    {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            return rerunUnderOpenbox();
-        TerminalHarness t;
-        t.window->show();
-        // Framed: the window manager has taken the window.
-        // Openbox starts beside the program, so give it time to take over.
-        QTRY_VERIFY_WITH_TIMEOUT(t.window->frameGeometry().top() < t.window->geometry().top(),
-                                 20000);
-        QVERIFY(QTest::qWaitForWindowActive(t.window.get(), 10000));
-        auto *configure = t.find<QPushButton>("CfgStrCmd");
-        for (int press = 0; press < 2; ++press) {
-            configure->setFocus();
-            QTest::keyClick(configure, Qt::Key_Space);
-            QWidget *dialog = t.window->stringsDialog();
-            QTRY_VERIFY(dialog && dialog->isActiveWindow());
-            QCOMPARE(QApplication::focusWidget(), field(dialog, 1));
-            t.window->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(t.window.get()));
-        }
     }
 
     void unsavedEditsStayInTheOpenDialog_data()
