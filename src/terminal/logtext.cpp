@@ -33,6 +33,12 @@ ZSTD_CCtx *compressor()
     return context;
 }
 
+ZSTD_DCtx *decompressor()
+{
+    static ZSTD_DCtx *context = ZSTD_createDCtx();
+    return context;
+}
+
 } // namespace
 
 LogText::LogText()
@@ -112,14 +118,21 @@ LogText::Contents LogText::contents(qsizetype index) const
             return {loaded.text, &loaded.starts};
         }
     }
-    Loaded loaded;
-    loaded.block = index;
-    QByteArray packed;
+    // The oldest block read back makes room, its buffers reused.
+    if (m_loaded.size() < kLoadedBlocks)
+        m_loaded.emplace_back();
+    Loaded &loaded =
+        *std::min_element(m_loaded.begin(), m_loaded.end(),
+                          [](const Loaded &a, const Loaded &b) { return a.used < b.used; });
+    loaded.block = -1;
+    loaded.starts.clear();
+    static QByteArray packed;
     loaded.text.resize(block.size);
     const bool read = m_file && m_file->read(block.offset, block.stored, packed);
-    const auto unpacked = read ? ZSTD_decompress(loaded.text.data(), size_t(block.size),
-                                                 packed.constData(), size_t(packed.size()))
-                               : 0;
+    const auto unpacked =
+        read ? ZSTD_decompressDCtx(decompressor(), loaded.text.data(), size_t(block.size),
+                                   packed.constData(), size_t(packed.size()))
+             : 0;
     bool intact = read && !ZSTD_isError(unpacked) && qsizetype(unpacked) == block.size;
     if (intact) {
         if (block.lines > 0 && block.firstStart == block.start)
@@ -138,16 +151,9 @@ LogText::Contents LogText::contents(qsizetype index) const
         block.damaged = true;
         return {};
     }
+    loaded.block = index;
     loaded.used = ++m_uses;
-    if (m_loaded.size() < kLoadedBlocks) {
-        m_loaded.push_back(std::move(loaded));
-        return {m_loaded.back().text, &m_loaded.back().starts};
-    }
-    auto oldest =
-        std::min_element(m_loaded.begin(), m_loaded.end(),
-                         [](const Loaded &a, const Loaded &b) { return a.used < b.used; });
-    *oldest = std::move(loaded);
-    return {oldest->text, &oldest->starts};
+    return {loaded.text, &loaded.starts};
 }
 
 bool LogText::read(qsizetype from, qsizetype length, QByteArray &out) const

@@ -32,7 +32,8 @@ class LogText
 public:
     struct Limits
     {
-        qsizetype blockSize = 1 << 20;
+        // Small enough to compress or read back within a few milliseconds.
+        qsizetype blockSize = 512 << 10;
         // Text kept in memory before the oldest blocks move to disk.
         qsizetype memory = 8 << 20;
         // Empty: the user's cache folder.

@@ -129,7 +129,10 @@ bool FileWriter::write(QByteArrayView piece)
 
 void FileWriter::settle()
 {
-    if (m_fd < 0 || m_temporary.isEmpty())
+    // Large steps: the disk gets long writes, and one step is in flight
+    // while the next is written.
+    constexpr qint64 kStep = qint64(16) << 20;
+    if (m_fd < 0 || m_temporary.isEmpty() || m_written - m_started < kStep)
         return;
     // Only a hint to the system: a file system without it loses nothing.
     if (m_waited < m_started)
@@ -137,8 +140,7 @@ void FileWriter::settle()
                           SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                               SYNC_FILE_RANGE_WAIT_AFTER);
     m_waited = m_started;
-    if (m_started < m_written)
-        ::sync_file_range(m_fd, m_started, m_written - m_started, SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(m_fd, m_started, m_written - m_started, SYNC_FILE_RANGE_WRITE);
     m_started = m_written;
 }
 
