@@ -93,7 +93,6 @@ private Q_SLOTS:
         QVERIFY(!link.write("x"));
         QCOMPARE(failed.size(), 1);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestSerialLink)
