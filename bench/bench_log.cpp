@@ -5,8 +5,8 @@
 #include "report.h"
 #include "serial/com.h"
 #include "terminal/logview.h"
-#include "terminal/logwriter.h"
 #include "tools/logtools.h"
+#include "traffic.h"
 #include "window.h"
 
 #include <QApplication>
@@ -21,47 +21,6 @@ using namespace zentrel;
 using namespace zentrel::bench;
 
 namespace {
-
-// The traffic of a Rapid Fire run against a device that answers each
-// command in two pieces: a sent line, a received line, a glued piece.
-struct Traffic
-{
-    LogView &view;
-    LogWriter writer{view.log()};
-
-    void exchange()
-    {
-        writer.write("PL\r", Direction::Sent, ViewMode::Standard);
-        view.contentChanged();
-        writer.write("R", Direction::Received, ViewMode::Standard);
-        view.contentChanged();
-        writer.write("\r", Direction::Received, ViewMode::Standard);
-        view.contentChanged();
-    }
-    void growTo(qsizetype lines)
-    {
-        while (view.log().lineCount() < lines)
-            exchange();
-    }
-};
-
-constexpr int kAppendsPerExchange = 3;
-
-// Nanoseconds per append at the log's present length: the best of a few
-// batches, so a moment of noise on the machine does not count.
-double appendCost(Traffic &traffic)
-{
-    constexpr int kBatch = 2000;
-    double best = 1e12;
-    for (int round = 0; round < 5; ++round) {
-        QElapsedTimer clock;
-        clock.start();
-        for (int i = 0; i < kBatch; ++i)
-            traffic.exchange();
-        best = std::min(best, double(clock.nsecsElapsed()) / (kBatch * kAppendsPerExchange));
-    }
-    return best;
-}
 
 // Nanoseconds per small piece glued to a received line that already holds
 // `length` characters.
@@ -108,7 +67,7 @@ void logAppends(Report &report)
             savedBytes = view.text().size();
             savedWhole = saved && QFile(path).size() == savedBytes + 2;
         }
-        costs.push_back(appendCost(traffic));
+        costs.push_back(traffic.appendCost());
         report.info(QStringLiteral("log append at %L1 lines").arg(lines),
                     fixed(costs.back(), 0) + QStringLiteral(" ns"));
     }

@@ -6,7 +6,7 @@
 #include "loopwatch.h"
 #include "report.h"
 #include "terminal/logview.h"
-#include "terminal/logwriter.h"
+#include "traffic.h"
 #include "window.h"
 
 #include <QApplication>
@@ -46,44 +46,6 @@ LogText::Limits limits()
     return limits;
 }
 
-// A Rapid Fire exchange, as the log gets it.
-struct Traffic
-{
-    LogView &view;
-    LogWriter writer{view.log()};
-    void exchange()
-    {
-        writer.write("PL\r", Direction::Sent, ViewMode::Standard);
-        view.contentChanged();
-        writer.write("R", Direction::Received, ViewMode::Standard);
-        view.contentChanged();
-        writer.write("\r", Direction::Received, ViewMode::Standard);
-        view.contentChanged();
-    }
-    // Batches with a turn of the event loop between them, as in the program.
-    void growTo(qsizetype lines)
-    {
-        while (view.log().lineCount() < lines) {
-            for (int i = 0; i < 2000; ++i)
-                exchange();
-            QCoreApplication::processEvents();
-        }
-    }
-    double appendCost()
-    {
-        double best = 1e12;
-        for (int round = 0; round < 5; ++round) {
-            QElapsedTimer clock;
-            clock.start();
-            for (int i = 0; i < 2000; ++i)
-                exchange();
-            best = std::min(best, double(clock.nsecsElapsed()) / (2000 * 3));
-            QCoreApplication::processEvents();
-        }
-        return best;
-    }
-};
-
 void lines(Report &report)
 {
     std::vector<qsizetype> sizes = {1'000, 1'000'000};
@@ -91,7 +53,7 @@ void lines(Report &report)
         sizes.insert(sizes.end(), {10'000'000, 100'000'000});
     LogView view;
     view.log().setLimits(limits());
-    Traffic traffic{view};
+    Traffic traffic{view, true};
     QCoreApplication::processEvents();
     const qint64 before = residentBytes();
     std::vector<double> costs;
