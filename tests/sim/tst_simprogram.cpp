@@ -25,7 +25,6 @@ struct SimDirectory
             return;
         QDir(dir.path()).mkpath(QStringLiteral("ports"));
         QFile::link(pinned, link(1));
-        // A pseudo-terminal pin as a simulator killed outright leaves it.
         QFile marker(link(1) + QStringLiteral(".sim"));
         if (pinned.startsWith(QStringLiteral("/dev/pts/")) && marker.open(QIODevice::WriteOnly))
             marker.write("pid 999999999\nstart 1\nboot -\ntarget " + pinned.toLocal8Bit() + '\n');
