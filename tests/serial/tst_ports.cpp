@@ -11,14 +11,21 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace zentrel;
 using namespace zentrel::test;
@@ -92,9 +99,18 @@ std::vector<std::unique_ptr<PseudoTerminal>> takeNode(const QString &node)
     return taken;
 }
 
+double cpuSeconds()
+{
+    rusage usage = {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 } // namespace
 
-class TestReconnect : public QObject
+// The port numbers, the probe, the link, and the line that comes back.
+class TestPorts : public QObject
 {
     Q_OBJECT
 
@@ -102,6 +118,181 @@ private Q_SLOTS:
     void initTestCase()
     {
         com::overrideSerialDevices([] { return systemDevices; });
+    }
+
+    void numbering_data()
+    {
+        QTest::addColumn<QStringList>("pinned"); // "n=target", target empty when dangling
+        QTest::addColumn<QStringList>("system");
+        QTest::addColumn<QStringList>("expected"); // "n=path" for every present port
+
+        QTest::newRow("a lone USB adapter is port 1")
+            << QStringList{} << QStringList{"/dev/ttyUSB0"} << QStringList{"1=/dev/ttyUSB0"};
+        QTest::newRow("UARTs, then USB, then ACM, each by index")
+            << QStringList{} << QStringList{"/dev/ttyACM0", "/dev/ttyUSB10", "/dev/ttyS1",
+                                            "/dev/ttyUSB2", "/dev/ttyS0",    "/dev/rfcomm0"}
+            << QStringList{"1=/dev/ttyS0", "2=/dev/ttyS1", "3=/dev/ttyUSB2", "4=/dev/ttyUSB10",
+                           "5=/dev/ttyACM0"};
+        QTest::newRow("pinned numbers are skipped and their devices not repeated")
+            << QStringList{"1=/dev/ttyUSB1", "2="}
+            << QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0"}
+            << QStringList{"1=/dev/ttyUSB1", "3=/dev/ttyUSB0", "4=/dev/ttyACM0"};
+        QTest::newRow("port 0 only by a pin")
+            << QStringList{"0=/dev/pts/7"} << QStringList{"/dev/ttyS0"}
+            << QStringList{"0=/dev/pts/7", "1=/dev/ttyS0"};
+        QTest::newRow("never beyond 16") << QStringList{} <<
+            [] {
+                QStringList many;
+                for (int i = 0; i < 20; ++i)
+                    many.append(QStringLiteral("/dev/ttyUSB%1").arg(i));
+                return many;
+            }() <<
+            [] {
+                QStringList expected;
+                for (int n = 1; n <= 16; ++n)
+                    expected.append(QStringLiteral("%1=/dev/ttyUSB%2").arg(n).arg(n - 1));
+                return expected;
+            }();
+    }
+
+    void numbering()
+    {
+        QFETCH(QStringList, pinned);
+        QFETCH(QStringList, system);
+        QFETCH(QStringList, expected);
+        com::Pins pins;
+        for (const auto &pin : pinned) {
+            const auto parts = pin.split(u'=');
+            pins[size_t(parts.at(0).toInt())] = parts.at(1);
+        }
+        const auto table = com::assignPorts(pins, com::orderSerialDevices(system));
+        QStringList present;
+        for (int n = 0; n < com::kPortCount; ++n) {
+            if (!table[size_t(n)].isEmpty())
+                present.append(QStringLiteral("%1=%2").arg(n).arg(table[size_t(n)]));
+        }
+        QCOMPARE(present, expected);
+    }
+
+    void probe_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("free");
+        QTest::newRow("pinned pseudo-terminal") << "pinned" << true;
+        QTest::newRow("dangling link") << "dangling" << false;
+        QTest::newRow("link to a plain file") << "file" << false;
+        QTest::newRow("held by another serial program") << "serialport" << false;
+        QTest::newRow("held exclusively") << "exclusive" << false;
+        QTest::newRow("live lock file") << "lockfile" << false;
+        QTest::newRow("lock file of a process long gone") << "stale" << true;
+    }
+
+    void probe()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, free);
+        AppDirectory dir;
+        PseudoTerminal device;
+        dir.pin(4, device);
+        QSerialPort holder(device.slavePath());
+        int fd = -1;
+        QFile lock(QDir::tempPath() + QStringLiteral("/LCK..") +
+                   device.slavePath().mid(5).replace(u'/', u'_'));
+        if (how == QLatin1String("dangling")) {
+            dir.unpin(4);
+        } else if (how == QLatin1String("file")) {
+            QFile plain(dir.filePath(QStringLiteral("plain")));
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            dir.pin(4, plain.fileName());
+        } else if (how == QLatin1String("serialport")) {
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        } else if (how == QLatin1String("exclusive")) {
+            fd = ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::ioctl(fd, TIOCEXCL), 0);
+        } else if (how != QLatin1String("pinned")) {
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(how == QLatin1String("stale")
+                           ? QByteArray("999999999\n")
+                           : QByteArray::number(::getpid()) + "\nother\nhost\n");
+            lock.close();
+        }
+        QCOMPARE(com::ProbePort(4), free);
+        if (fd >= 0) {
+            ::ioctl(fd, TIOCNXCL);
+            ::close(fd);
+        }
+        lock.remove();
+        QVERIFY(!com::ProbePort(3) && !com::ProbePort(-1) && !com::ProbePort(17));
+        if (free) {
+            QCOMPARE(com::devicePath(4), device.slavePath());
+            // Probing leaves the port closed: another program can take it.
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        }
+    }
+
+    void writesExactBytes()
+    {
+        AppDirectory dir;
+        PseudoTerminal device;
+        dir.pin(1, device);
+        SerialLink link;
+        link.setPortNumber(1);
+        QVERIFY(link.open());
+        QByteArray all;
+        for (int i = 0; i < 256; ++i)
+            all.append(char(i));
+        QVERIFY(link.write(all));
+        QCOMPARE(device.read(all.size()), all);
+    }
+
+    void receivesEveryByteOnePerRead()
+    {
+        AppDirectory dir;
+        PseudoTerminal device;
+        dir.pin(1, device);
+        SerialLink link;
+        QVERIFY(link.open());
+        QByteArray received;
+        connect(&link, &SerialLink::received, this,
+                [&received](const QByteArray &bytes) { received += bytes; });
+        QByteArray all;
+        for (int i = 0; i < 256; ++i) {
+            all.append(char(i));
+            device.write(QByteArray(1, char(i)));
+            QTRY_COMPARE_WITH_TIMEOUT(received.size(), i + 1, 2000);
+        }
+        QCOMPARE(received, all);
+    }
+
+    void unpluggedLineClosesQuietlyAndIdles()
+    {
+        AppDirectory dir;
+        auto device = std::make_unique<PseudoTerminal>();
+        dir.pin(1, *device);
+        SerialLink link;
+        QVERIFY(link.open());
+        QSignalSpy failed(&link, &SerialLink::lineFailed);
+        QByteArray received;
+        connect(&link, &SerialLink::received, this,
+                [&received](const QByteArray &bytes) { received += bytes; });
+        device->write("last words");
+        QTRY_COMPARE(received, QByteArray("last words"));
+
+        device.reset(); // master and the test's slave gone: the cable is pulled
+        QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 3000);
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(received, QByteArray("last words"));
+
+        // No spinning on a dead descriptor: half a second of event loop
+        // costs next to no CPU.
+        const double before = cpuSeconds();
+        QEventLoop idle;
+        QTimer::singleShot(500, &idle, &QEventLoop::quit);
+        idle.exec();
+        QVERIFY2(cpuSeconds() - before < 0.25, "the event loop kept a core busy");
+        QVERIFY(!link.write("x"));
+        QCOMPARE(failed.size(), 1);
     }
 
     void identity_data()
@@ -320,5 +511,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestReconnect)
-#include "tst_reconnect.moc"
+QTEST_MAIN(TestPorts)
+#include "tst_ports.moc"
