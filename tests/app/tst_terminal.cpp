@@ -9,10 +9,6 @@
 #include <QLabel>
 #include <QSerialPort>
 
-#include <cerrno>
-#include <sched.h>
-#include <sys/mount.h>
-
 using namespace zentrel;
 using namespace zentrel::test;
 
@@ -25,36 +21,6 @@ QByteArray everyByteValue(qsizetype size)
     for (qsizetype i = 0; i < size; ++i)
         bytes[i] = char(i & 0xFF);
     return bytes;
-}
-
-// The program directory becomes read-only, for root as well: a read-only
-// bind mount of it in a mount namespace of this process's own. Gives the
-// reason when that is not possible here.
-QString makeReadOnly(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    if (::geteuid() != 0) {
-        return ::chmod(native.constData(), 0555) == 0 ? QString() : QStringLiteral("chmod failed");
-    }
-    if (::unshare(CLONE_NEWNS) != 0)
-        return QStringLiteral("no mount namespace: %1")
-            .arg(QString::fromLocal8Bit(strerror(errno)));
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        ::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0 ||
-        ::mount(nullptr, native.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) !=
-            0)
-        return QStringLiteral("no read-only bind mount: %1")
-            .arg(QString::fromLocal8Bit(strerror(errno)));
-    return {};
-}
-
-void undoReadOnly(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    if (::geteuid() != 0)
-        ::chmod(native.constData(), 0755);
-    else
-        ::umount2(native.constData(), MNT_DETACH);
 }
 
 } // namespace
@@ -305,60 +271,63 @@ private Q_SLOTS:
         QVERIFY(!com::ProbePort(3));
     }
 
-    void exitWritesSevenLinesAndReleasesPort()
+    // Exit writes the seven lines and lets the port go; the file keeps its
+    // mode, owner and group; a disk that fills keeps the old file whole and
+    // is told once.
+    void exit_data()
     {
-        TerminalHarness t(iniWith("1", "Mixed", {"a", "", "\"PL\" h0d", "", "  x"}));
-        QVERIFY(!com::ProbePort(1));
+        QTest::addColumn<QByteArray>("ini");       // null: a first run
+        QTest::addColumn<QList<int>>("ownership"); // mode, owner, group; empty: as made
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<QByteArray>("written");
+        const auto hex = [](const QByteArray &port, const QList<QByteArray> &strings = {}) {
+            return iniWith(port, "Hex", strings);
+        };
+        const int me = int(::geteuid()), mine = int(::getegid());
+        const QByteArray old = iniWith("1", "Mixed", {"a", "", "\"PL\" h0d", "", "  x"});
+        QTest::newRow("seven lines")
+            << old << QList<int>() << false << hex("1", {"a", "", "\"PL\" h0d", "", "  x"});
+        QTest::newRow("first run writes bare prefixes")
+            << QByteArray() << QList<int>() << false << hex("");
+        QTest::newRow("read-only 0444 stays read-only")
+            << old << QList<int>{0444, me, mine} << false
+            << hex("1", {"a", "", "\"PL\" h0d", "", "  x"});
+        QTest::newRow("0640 of another group")
+            << iniWith("1") << QList<int>{0640, me, kOtherGroup} << false << hex("1");
+        QTest::newRow("0600 of another owner and group")
+            << iniWith("1") << QList<int>{0600, kOtherOwner, kOtherGroup} << false << hex("1");
+        QTest::newRow("disk full: the old file stays, told once")
+            << old << QList<int>() << true << old;
+    }
+
+    void exit()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QList<int>, ownership);
+        QFETCH(bool, full);
+        QFETCH(QByteArray, written);
+        TerminalHarness t(ini);
+        const QString file = t.dir.filePath(settings::kFileName);
+        if (!ownership.isEmpty()) {
+            ZENTREL_REQUIRE_ROOT();
+            QVERIFY(setOwnership(file, {ownership[0], ownership[1], ownership[2]}));
+        }
+        QCOMPARE(com::ProbePort(1), ini.isNull());
         t.pick("ViewCmb", "Hex");
-        t.click("ExitCmd");
+        {
+            const FileSizeLimit limit(full ? 50 : RLIM_INFINITY);
+            t.click("ExitCmd");
+        }
         QVERIFY(!t.window->isVisible());
-        QCOMPARE(t.dir.readIni(),
-                 QByteArray("Port: 1\r\nView: Hex\r\nString 1: a\r\nString 2: \r\n"
-                            "String 3: \"PL\" h0d\r\nString 4: \r\nString 5:   x\r\n"));
-        QVERIFY(com::ProbePort(1));
-    }
-
-    void exitKeepsTheSettingsFilesModeAndGroup_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("owner"); // -1: this process's
-        QTest::addColumn<int>("group");
-        QTest::newRow("read-only 0444 stays read-only") << 0444 << -1 << -1;
-        QTest::newRow("0640 of another group") << 0640 << -1 << kOtherGroup;
-        QTest::newRow("0600 of another owner and group") << 0600 << kOtherOwner << kOtherGroup;
-    }
-
-    void exitKeepsTheSettingsFilesModeAndGroup()
-    {
-        ZENTREL_REQUIRE_ROOT();
-        QFETCH(int, mode);
-        QFETCH(int, owner);
-        QFETCH(int, group);
-        TerminalHarness t;
-        const QString ini = t.dir.filePath(settings::kFileName);
-        const Ownership before{mode, owner < 0 ? int(::geteuid()) : owner,
-                               group < 0 ? int(::getegid()) : group};
-        QVERIFY(setOwnership(ini, before));
-        t.pick("ViewCmb", "Hex");
-        t.click("ExitCmd");
-        QVERIFY(t.dir.readIni().startsWith("Port: 1\r\nView: Hex\r\n"));
-        const Ownership after = ownershipOf(ini);
-        QCOMPARE(after.mode, before.mode);
-        QCOMPARE(after.owner, before.owner);
-        QCOMPARE(after.group, before.group);
+        QCOMPARE(t.dir.readIni(), written);
+        QCOMPARE(t.messages.texts(), full ? QStringList{settings::kSaveError} : QStringList());
         QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{settings::kFileName});
-        QVERIFY(t.messages.shown.isEmpty());
-    }
-
-    void firstRunWritesBarePrefixes()
-    {
-        TerminalHarness t(QByteArray{});
-        t.window->close();
-        QCOMPARE(t.dir.readIni(),
-                 QByteArray("Port: \r\nView: Standard\r\nString 1: \r\nString 2: \r\n"
-                            "String 3: \r\nString 4: \r\nString 5: \r\n"));
-        QVERIFY(t.messages.shown.isEmpty());
+        if (!ownership.isEmpty()) {
+            const Ownership after = ownershipOf(file);
+            QCOMPARE((QList<int>{after.mode, after.owner, after.group}), ownership);
+        }
+        QVERIFY(com::ProbePort(1));
     }
 
     void portHeldElsewhereFallsBack()
@@ -472,49 +441,6 @@ private Q_SLOTS:
         // The line still works both ways afterwards.
         t.window->SendCommand("PL\r");
         QCOMPARE(t.device.read(3), QByteArray("PL\r"));
-    }
-
-    void readOnlyProgramDirectoryAtExitIsReportedOnce()
-    {
-        auto t = std::make_unique<TerminalHarness>();
-        const QString dir = t->dir.path();
-        const QByteArray before = t->dir.readIni();
-        t->window->SendCommand("PL\r");
-        t->pick("ViewCmb", QStringLiteral("Hex"));
-        const QString why = makeReadOnly(dir);
-        if (!why.isEmpty())
-            QSKIP(qPrintable(why));
-        QFile probe(dir + QStringLiteral("/probe"));
-        const bool writable = probe.open(QIODevice::WriteOnly);
-        t->window->close();
-        const QStringList messages = t->messages.texts();
-        const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
-        const QByteArray after = t->dir.readIni();
-        undoReadOnly(dir);
-        QVERIFY2(!writable, "the directory was still writable");
-        // A portable copy on write-protected media: the operator learns that
-        // the settings could not be kept, once.
-        QCOMPARE(messages, QStringList{settings::kSaveError});
-        // The old settings stay whole, and no half-written copy is left.
-        QCOMPARE(after, before);
-        QCOMPARE(left, QStringList{settings::kFileName});
-        t.reset();
-    }
-
-    void unplugKeepsLogAndReportsNextSend()
-    {
-        TerminalHarness t;
-        t.sendCustom("\"PL\" h0d");
-        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
-        t.device.write("R\r");
-        QTRY_COMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
-        t.device.unplug();
-        t.dir.unpin(1);
-        QTRY_VERIFY_WITH_TIMEOUT(!t.window->VekComm().isOpen(), 3000);
-        QVERIFY(t.messages.shown.isEmpty());
-        t.window->SendCommand("PL\r");
-        QCOMPARE(t.messages.texts(), QStringList{"Error on COM1, port may be in use already!"});
-        QCOMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
     }
 };
 

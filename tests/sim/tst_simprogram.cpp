@@ -53,7 +53,6 @@ private Q_SLOTS:
     void refusesBadOptions_data();
     void refusesBadOptions();
     void answersOverTheLineAndReportsEachRequest();
-    void showControllerOverTheLine();
     void removesItsLinkWhenEnded_data();
     void removesItsLinkWhenEnded();
     void keepsAPinThatIsNotItsOwn();
@@ -102,23 +101,6 @@ void TestSimProgram::answersOverTheLineAndReportsEachRequest()
          {"request 7@PL<0D>: unit 7, PL play -> R<0D>", "request 3@PL<0D>: unit 3, not this device",
           "request ZZ<0D>: unknown command ZZ -> E<0D>", "the program has read the reply"})
         QVERIFY2(sim.waitForLine(QLatin1String(report)), report);
-}
-
-void TestSimProgram::showControllerOverTheLine()
-{
-    Sim sim({"--family", "showctl", "--unit", "12"});
-    QVERIFY2(sim.waitForLine(QStringLiteral("showctl, address 12")), qPrintable(sim.errors()));
-    LineEnd line(sim.link(1));
-    QVERIFY(line.isOpen());
-
-    line.write(QByteArray::fromHex("F5 0C 01 03 04 3F FF 52"));
-    QCOMPARE(line.read(1), QByteArray("\x06"));
-    line.write(QByteArray::fromHex("F5 0C 01 03 04 3F FF 53"));
-    QCOMPARE(line.read(1), QByteArray("\x15"));
-    QVERIFY(sim.waitForLine(
-        QStringLiteral("packet F5 0C 01 03 04 3F FF 52: target 12, response ACK/NACK, Blink, "
-                       "data 3F FF, checksum ok: blink output 64 255 frames -> <06>")));
-    QVERIFY(sim.waitForLine(QStringLiteral("checksum wrong (should be 52) -> NACK <15>")));
 }
 
 void TestSimProgram::removesItsLinkWhenEnded_data()
