@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QSerialPort>
+#include <QWheelEvent>
 
 using namespace zentrel;
 using namespace zentrel::test;
@@ -22,6 +23,20 @@ QByteArray everyByteValue(qsizetype size)
         bytes[i] = char(i & 0xFF);
     return bytes;
 }
+
+// Each tab's frame, its Play (the 8-Bit panel's Send) and what that sends
+// with unit ID 5 ticked.
+const struct
+{
+    const char *frame, *play;
+    QByteArray wire;
+} kPanels[] = {
+    {"Pelvox2Frame", "Pelvox2PlayCmd", "5@PL\r"},
+    {"PelvoxHDFrame", "PelvoxHDPlayCmd", "PL\r"},
+    {"WendloFrame", "WendloPlayCmd", "1PL\r"},
+    {"MP3Frame", "MP3PlayCmd", "PL\r"},
+    {"EightBitFrm", "SCSetCmd", QByteArray::fromHex("F500000142 43")},
+};
 
 } // namespace
 
@@ -105,12 +120,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("second");
         QTest::addColumn<QString>("message");
 
-        QTest::newRow("pelvox2 tab, ticked, id 12")
-            << 0 << true << "12" << QByteArray("12@PL\r") << QByteArray("12@PL\r") << "";
         QTest::newRow("first send after start goes out bare")
             << -1 << true << "5" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
-        QTest::newRow("other tab never addresses")
-            << 1 << true << "5" << QByteArray("PL\r") << QByteArray("PL\r") << "";
         QTest::newRow("ticked with empty id refuses")
             << 0 << true << "" << QByteArray() << QByteArray() << "Select unit ID!";
     }
@@ -160,6 +171,74 @@ private Q_SLOTS:
         QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
         QCOMPARE(t.device.readFor(100), QByteArray());
         QCOMPARE(t.logText(), QByteArray());
+    }
+
+    void everyRouteSwitchesThePanel_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<int>("to");
+        QTest::newRow("click Orbalite") << 0 << "click" << 3;
+        QTest::newRow("click on the selected Pelvox2 allows the ID") << 0 << "click" << 0;
+        QTest::newRow("Right from Pelvox2") << 0 << "Right" << 1;
+        QTest::newRow("Left from 8-Bit") << 4 << "Left" << 3;
+        QTest::newRow("Ctrl+Tab from Pelvox/HD") << 1 << "Ctrl+Tab" << 2;
+        QTest::newRow("Ctrl+Tab from 8-Bit wraps to Pelvox2") << 4 << "Ctrl+Tab" << 0;
+        QTest::newRow("Ctrl+Shift+Tab from Pelvox2 wraps to 8-Bit") << 0 << "Ctrl+Shift+Tab" << 4;
+        QTest::newRow("wheel down from Pelvox2") << 0 << "wheel down" << 1;
+        QTest::newRow("wheel up from Orbalite") << 3 << "wheel up" << 2;
+        QTest::newRow("set by the program, as a mnemonic does") << 2 << "program" << 0;
+    }
+
+    void everyRouteSwitchesThePanel()
+    {
+        QFETCH(int, from);
+        QFETCH(QString, route);
+        QFETCH(int, to);
+        TerminalHarness t;
+        t.window->show();
+        QTest::keyClicks(t.find<QLineEdit>("IDTxt"), "5");
+        t.find<QCheckBox>("IDChk")->setChecked(true);
+        for (const auto &[list, item] : {std::pair{"ChanCmb", "1"},
+                                         {"TargetAdrCmb", "0"},
+                                         {"ResponseCmb", "None"},
+                                         {"SCCmdCmb", "SendVersion"}})
+            t.pick(list, item);
+        if (from != 0)
+            t.clickTab(from);
+        auto *tabs = t.find<QTabBar>("DeviceTab");
+        auto *custom = t.find<QLineEdit>("CustomTxt");
+        custom->setFocus();
+        if (route == "click") {
+            t.clickTab(to);
+        } else if (route == "Right" || route == "Left") {
+            tabs->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(tabs, route == "Right" ? Qt::Key_Right : Qt::Key_Left);
+        } else if (route == "Ctrl+Tab") {
+            QTest::keyClick(custom, Qt::Key_Tab, Qt::ControlModifier);
+        } else if (route == "Ctrl+Shift+Tab") {
+            // As X11 delivers it.
+            QTest::keyClick(custom, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        } else if (route.startsWith("wheel")) {
+            const QPointF at = tabs->rect().center();
+            QWheelEvent turn(at, tabs->mapToGlobal(at), {}, {0, route == "wheel up" ? 120 : -120},
+                             Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(tabs, &turn);
+        } else {
+            tabs->setCurrentIndex(to);
+        }
+        QCOMPARE(tabs->currentIndex(), to);
+        for (int panel = 0; panel < 5; ++panel)
+            QCOMPARE(t.find<QFrame>(kPanels[panel].frame)->isVisible(), panel == to);
+        for (const char *idControl : {"IDTxt", "IDChk"})
+            QCOMPARE(t.find<QWidget>(idControl)->isEnabled(), to == 0);
+        QCOMPARE(t.window->IDAllowed(), to == 0);
+        // The Play on show is the one on top where it stands.
+        auto *play = t.find<QPushButton>(kPanels[to].play);
+        QCOMPARE(t.window->childAt(play->mapTo(t.window.get(), play->rect().center())), play);
+        t.click(kPanels[to].play);
+        QCOMPARE(t.device.read(kPanels[to].wire.size()).toHex(' '), kPanels[to].wire.toHex(' '));
+        QCOMPARE(t.messages.texts(), QStringList());
     }
 
     void idField_data()

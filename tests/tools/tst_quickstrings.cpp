@@ -1,7 +1,10 @@
 #include "terminalharness.h"
+#include "testhelpers.h"
 #include "tools/stringsfrm.h"
 
 #include <QFile>
+
+#include <optional>
 
 using namespace zentrel;
 using namespace zentrel::test;
@@ -197,6 +200,51 @@ private Q_SLOTS:
         QVERIFY(t.window->stringsDialog());
         t.window->close();
         QVERIFY(QFileInfo(t.dir.filePath("Zentrel.ini")).isDir());
+    }
+
+    void unsavedEditsStayInTheOpenDialog_data()
+    {
+        QTest::addColumn<QString>("typed"); // into String 2
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("sizeLimit"); // 0: none
+        QTest::addColumn<QString>("message");
+        QTest::newRow("euro named by Apply")
+            << QString::fromUtf8("\"\xe2\x82\xac\"") << "cmdApply" << 0
+            << QString::fromUtf8("Invalid character \"\xe2\x82\xac\" (U+20AC) in String 2!");
+        QTest::newRow("character beyond U+FFFF named whole by OK")
+            << QString::fromUtf8("\xf0\x9f\x8e\xac") << "cmdOK" << 0
+            << QString::fromUtf8("Invalid character \"\xf0\x9f\x8e\xac\" (U+1F3AC) in String 2!");
+        // As on a full disk: the new file cannot grow past a few bytes.
+        QTest::newRow("file that cannot be written, OK")
+            << "ok"
+            << "cmdOK" << 32 << "Error saving to file!";
+    }
+
+    void unsavedEditsStayInTheOpenDialog()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, message);
+        TerminalHarness t(iniWith("1", "Standard", {"one", "two", "three"}));
+        const QByteArray before = t.dir.readIni();
+        t.click("CfgStrCmd");
+        QPointer<StringsFrm> dialog = t.window->stringsDialog();
+        field(dialog, 1)->setText("first");
+        field(dialog, 2)->setText(typed);
+        {
+            std::optional<FileSizeLimit> limit;
+            if (sizeLimit > 0)
+                QVERIFY(limit.emplace(rlim_t(sizeLimit)).active());
+            QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(t.messages.texts(), QStringList{message});
+        QCOMPARE(t.dir.readIni(), before);
+        const QStringList kept{"first", typed, "three", "", ""};
+        for (int k = 1; k <= 5; ++k)
+            QCOMPARE(field(dialog, k)->text(), kept.at(k - 1));
     }
 };
 
