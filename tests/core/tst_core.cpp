@@ -450,9 +450,6 @@ private Q_SLOTS:
         row("then the command", {"1", A}, "Select Show Controller command!");
         row("then data 1", {"1", A, "Blink"}, "Enter Output Index!");
         row("then data 2", {"1", A, "Blink", "3"}, "Enter Blink Period!");
-        row("operand caption", {"1", A, "SetVarEQ", "1"}, "Enter Value or Variable Index!");
-        row("output or flag caption", {"1", A, "Off"}, "Enter Output or Flag Index!");
-        row("pulse caption", {"1", A, "Pulse", "1"}, "Enter Pulse Duration!");
         // Values none of the lists offers count as not chosen.
         row("target 122", {"122", A, "On", "Output 1"}, "Select target Show Controller address!");
         row("response compared exactly", {"1", "none", "On", "Output 1"},

@@ -231,21 +231,6 @@ private Q_SLOTS:
         }
     }
 
-    void writesExactBytes()
-    {
-        AppDirectory dir;
-        PseudoTerminal device;
-        dir.pin(1, device);
-        SerialLink link;
-        link.setPortNumber(1);
-        QVERIFY(link.open());
-        QByteArray all;
-        for (int i = 0; i < 256; ++i)
-            all.append(char(i));
-        QVERIFY(link.write(all));
-        QCOMPARE(device.read(all.size()), all);
-    }
-
     void receivesEveryByteOnePerRead()
     {
         AppDirectory dir;

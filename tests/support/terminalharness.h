@@ -6,12 +6,16 @@
 #include "recordingmessages.h"
 #include "terminal/logview.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -72,5 +76,39 @@ struct TerminalHarness
     RecordingMessages messages;
     std::unique_ptr<Terminal> window;
 };
+
+// Plays the operator at the save dialog: picks the filter, types the name
+// and, when asked whether to replace a file, answers yes.
+inline void answerSaveDialog(const QString &name, const QString &filter = {})
+{
+    QTimer::singleShot(0, [name, filter] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->nameFilters(), (QStringList{"Log files (*.log)", "All files (*.*)"}));
+        if (!filter.isEmpty()) {
+            // As the operator would: through the dialog's own filter list.
+            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            const int index = types->findText(filter);
+            types->setCurrentIndex(index);
+            Q_EMIT types->activated(index);
+            Q_EMIT types->textActivated(filter);
+        }
+        dialog->selectFile(name);
+        QTimer::singleShot(0, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+inline void cancelSaveDialog()
+{
+    QTimer::singleShot(0, [] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+}
 
 } // namespace zentrel::test

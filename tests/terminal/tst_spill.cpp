@@ -1,3 +1,4 @@
+#include "terminal/logview.h"
 #include "terminal/logwriter.h"
 #include "terminalharness.h"
 #include "testhelpers.h"
@@ -5,8 +6,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileDialog>
 #include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -92,19 +94,27 @@ struct Mount
     }
 };
 
-void saveThroughDialog(TerminalHarness &t, const QString &path)
+// What the screen shows of the view, as its last repaints left it.
+QImage onScreen(LogView &view)
 {
-    QTimer::singleShot(0, [path] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        dialog->selectFile(path);
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    t.click("SaveLogCmd");
+    return view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What a complete repaint of the view gives.
+QImage repainted(LogView &view)
+{
+    return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Appends only mark the view; give the coalesced repaint its frame.
+void letItPaint()
+{
+    QTest::qWait(60);
 }
 
 } // namespace
 
+// The log: its view, and the text it keeps on disk.
 class TestSpill : public QObject
 {
     Q_OBJECT
@@ -241,7 +251,8 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(t.messages.texts(), fails ? QStringList{kSpillFault} : QStringList());
         const QString path = t.dir.filePath("show.log");
-        saveThroughDialog(t, path);
+        answerSaveDialog(path);
+        t.click("SaveLogCmd");
         QTRY_VERIFY(QFile::exists(path));
         QVERIFY(fileContent(path) == expected.text() + "\r\n");
         QCOMPARE(t.messages.texts(), fails ? QStringList{kSpillFault} : QStringList());
@@ -276,6 +287,79 @@ private Q_SLOTS:
         view.copy();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Receiving: xxx"));
         QCOMPARE(messages.texts(), QStringList{LogView::kTooLargeToCopy});
+    }
+
+    // Appends redraw only the rows they touch; the screen must still match a
+    // full repaint afterwards.
+    void screenMatchesFullRepaint_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<QByteArray>("glued");
+        QTest::addColumn<QByteArray>("newLine");
+        QTest::addColumn<bool>("scrolledUp");
+        QTest::newRow("piece glued to a short last line")
+            << 3 << QByteArray("abc") << QByteArray() << false;
+        QTest::newRow("piece glued past the right edge")
+            << 3 << QByteArray(500, 'x') << QByteArray() << false;
+        QTest::newRow("new line while following the end")
+            << 40 << QByteArray() << QByteArray("Receiving: R|") << false;
+        QTest::newRow("new line and glued piece on a full view")
+            << 40 << QByteArray("more") << QByteArray("Command Sent:  PL|") << false;
+        QTest::newRow("new lines while the operator looks further up")
+            << 40 << QByteArray("more") << QByteArray("Command Sent:  PL|") << true;
+    }
+
+    void screenMatchesFullRepaint()
+    {
+        QFETCH(int, lines);
+        QFETCH(QByteArray, glued);
+        QFETCH(QByteArray, newLine);
+        QFETCH(bool, scrolledUp);
+        LogView view;
+        view.resize(300, 160);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (int n = 0; n < lines; ++n)
+            view.log().appendLine("Command Sent:  line " + QByteArray::number(n));
+        view.contentChanged();
+        letItPaint();
+        if (scrolledUp)
+            view.verticalScrollBar()->setValue(2);
+        letItPaint();
+
+        for (int round = 0; round < 3; ++round) {
+            view.log().append(glued);
+            if (!newLine.isEmpty())
+                view.log().appendLine(newLine);
+            view.contentChanged();
+            letItPaint();
+            QCOMPARE(onScreen(view), repainted(view));
+        }
+        QCOMPARE(view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum(),
+                 !scrolledUp);
+    }
+
+    void scrollRangeCatchesUpWithGrowingLine()
+    {
+        LogView view;
+        view.resize(300, 160);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.log().appendLine("Receiving: ");
+        // A device streaming into one line, a piece every few milliseconds,
+        // then silence: the last width must still become scrollable.
+        for (int piece = 0; piece < 40; ++piece) {
+            view.log().append(QByteArray(20, 'x'));
+            view.contentChanged();
+            QTest::qWait(5);
+        }
+        auto *horizontal = view.horizontalScrollBar();
+        const double width = QFontMetricsF(view.font()).horizontalAdvance(QLatin1Char('M'));
+        const int wanted = int(view.log().longestLine() * width + 2 * 3 - view.viewport()->width());
+        QTRY_COMPARE(horizontal->maximum(), wanted);
+        horizontal->setValue(horizontal->maximum());
+        letItPaint();
+        QCOMPARE(onScreen(view), repainted(view));
     }
 };
 

@@ -2,55 +2,13 @@
 #include "testhelpers.h"
 #include "tools/logtools.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QTimer>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 using namespace zentrel;
 using namespace zentrel::test;
-
-namespace {
-
-// Plays the operator at the save dialog: picks the filter, types the name
-// and, when asked whether to replace a file, answers yes.
-void answerSaveDialog(const QString &name, const QString &filter = {})
-{
-    QTimer::singleShot(0, [name, filter] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        QCOMPARE(dialog->nameFilters(), (QStringList{"Log files (*.log)", "All files (*.*)"}));
-        if (!filter.isEmpty()) {
-            // As the operator would: through the dialog's own filter list.
-            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-            QVERIFY(types);
-            const int index = types->findText(filter);
-            types->setCurrentIndex(index);
-            Q_EMIT types->activated(index);
-            Q_EMIT types->textActivated(filter);
-        }
-        dialog->selectFile(name);
-        QTimer::singleShot(0, [] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                box->button(QMessageBox::Yes)->click();
-        });
-        static_cast<QDialog *>(dialog)->accept();
-    });
-}
-
-void cancelSaveDialog()
-{
-    QTimer::singleShot(0, [] {
-        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
-            dialog->reject();
-    });
-}
-
-} // namespace
 
 class TestLogTools : public QObject
 {
