@@ -162,54 +162,56 @@ private Q_SLOTS:
         QTRY_COMPARE(t.logText(), log);
     }
 
+    // The first send goes by the route given, the second is a command.
     void addressing_data()
     {
         QTest::addColumn<int>("tab"); // -1: no tab clicked since start
-        QTest::addColumn<bool>("ticked");
         QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("route");
         QTest::addColumn<QByteArray>("first");
         QTest::addColumn<QByteArray>("second");
         QTest::addColumn<QString>("message");
 
         QTest::newRow("first send after start goes out bare")
-            << -1 << true << "5" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
+            << -1 << "5"
+            << "command" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
         QTest::newRow("ticked with empty id refuses")
-            << 0 << true << "" << QByteArray() << QByteArray() << "Select unit ID!";
+            << 0 << ""
+            << "command" << QByteArray() << QByteArray() << "Select unit ID!";
+        QTest::newRow("the custom line goes out bare, the next command addressed")
+            << 0 << "5"
+            << "custom" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
+        QTest::newRow("a quick string goes out bare, the next command addressed")
+            << 0 << "5"
+            << "quick" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
     }
 
     void addressing()
     {
         QFETCH(int, tab);
-        QFETCH(bool, ticked);
         QFETCH(QString, id);
+        QFETCH(QString, route);
         QFETCH(QByteArray, first);
         QFETCH(QByteArray, second);
         QFETCH(QString, message);
-        TerminalHarness t;
+        TerminalHarness t(iniWith("1", "Standard", {"\"PL\" h0d"}));
         if (tab >= 0)
             t.clickTab(tab);
-        t.find<QCheckBox>("IDChk")->setChecked(ticked);
+        t.find<QCheckBox>("IDChk")->setChecked(true);
         QTest::keyClicks(t.find<QLineEdit>("IDTxt"), id);
-        t.window->SendCommand("PL\r");
+        if (route == "custom")
+            t.sendCustom("\"PL\" h0d");
+        else if (route == "quick")
+            t.click("Str1Cmd");
+        else
+            t.window->SendCommand("PL\r");
         QCOMPARE(t.device.read(first.size(), 500), first);
         t.window->SendCommand("PL\r");
         QCOMPARE(t.device.read(second.size(), 500), second);
         QCOMPARE(t.messages.last(), message);
         if (!first.isEmpty())
-            QCOMPARE(t.window->LastCommand(), second);
-    }
-
-    void customLineAndNextCommandAddressing()
-    {
-        TerminalHarness t;
-        t.clickTab(0);
-        t.find<QCheckBox>("IDChk")->setChecked(true);
-        QTest::keyClicks(t.find<QLineEdit>("IDTxt"), "5");
-        t.sendCustom("\"PL\" h0d");
-        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
-        t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(5), QByteArray("5@PL\r"));
-        QCOMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nCommand Sent:  5@PL|"));
+            QCOMPARE(t.logText(),
+                     "Command Sent:  PL|\r\nCommand Sent:  " + second.chopped(1) + '|');
     }
 
     void noPortRefusesEverySend()

@@ -1,0 +1,508 @@
+#include "terminalharness.h"
+#include "testhelpers.h"
+#include "tools/logtools.h"
+#include "tools/rapidfire.h"
+#include "tools/stringsfrm.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <optional>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+QLineEdit *field(StringsFrm *dialog, int k)
+{
+    return dialog->findChild<QLineEdit *>(QStringLiteral("Str%1Txt").arg(k));
+}
+
+void press(StringsFrm *dialog, const char *button)
+{
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1StringView(button)), Qt::LeftButton);
+}
+
+const QList<QByteArray> kStrings = {"\"S1\" h0d", "\"S2\" h0d", "\"S3\" h0d", "", "\"PL"};
+
+int sentLines(const QByteArray &log)
+{
+    return int(log.count("Command Sent:"));
+}
+
+} // namespace
+
+// The tools beside the panels: Clear Log, Save Log and the font, the quick
+// strings and their dialog, and Rapid Fire.
+class TestTools : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void clearStartsFreshReceiveLine()
+    {
+        TerminalHarness t;
+        t.device.write("R");
+        QTRY_COMPARE(t.logText(), QByteArray("Receiving: R"));
+        t.window->SendCommand("X");
+        t.click("ClearCmd");
+        QCOMPARE(t.logText(), QByteArray());
+        t.device.write("Q");
+        QTRY_COMPARE(t.logText(), QByteArray("Receiving: Q"));
+        QCOMPARE(t.window->LastCommand(), QByteArray("X"));
+    }
+
+    void save_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("log filter adds .log") << "session"
+                                              << ""
+                                              << "session.log";
+        QTest::newRow("own extension kept") << "session.txt"
+                                            << ""
+                                            << "session.txt";
+        QTest::newRow("all files adds nothing") << "session"
+                                                << "All files (*.*)"
+                                                << "session";
+    }
+
+    void save()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, written);
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        t.device.write("R\r");
+        QTRY_COMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
+        answerSaveDialog(t.dir.filePath(typed), filter);
+        t.click("SaveLogCmd");
+        QCOMPARE(fileContent(t.dir.filePath(written)),
+                 QByteArray("Command Sent:  PL|\r\nReceiving: R|\r\n"));
+        QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(t.messages.shown.isEmpty());
+    }
+
+    void saveEmptyLogOverExistingFile()
+    {
+        TerminalHarness t;
+        const QString path = t.dir.filePath("old.log");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("previous content that is longer");
+        old.close();
+        // The replacement keeps the old file's mode, here one no new file gets.
+        QVERIFY(setOwnership(path, {0604, int(::geteuid()), int(::getegid())}));
+        answerSaveDialog(path);
+        t.click("SaveLogCmd");
+        QCOMPARE(fileContent(path), QByteArray("\r\n"));
+        QCOMPARE(ownershipOf(path).mode, 0604);
+    }
+
+    void cancelWritesNothing()
+    {
+        TerminalHarness t;
+        cancelSaveDialog();
+        t.click("SaveLogCmd");
+        QCOMPARE(QDir(t.dir.path()).entryList({"*.log"}, QDir::Files), QStringList());
+        QVERIFY(t.messages.shown.isEmpty());
+    }
+
+    // The operator is told, and what stood at the name stays as it was: an
+    // old file whole, a device a device, no half-written copy beside it.
+    void saveFailureIsReported_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("folder that does not exist") << "missing";
+        QTest::newRow("a device that takes nothing") << "full";
+        QTest::newRow("the disk fills up after a few hundred bytes") << "room";
+    }
+
+    void saveFailureIsReported()
+    {
+        QFETCH(QString, target);
+        TerminalHarness t;
+        for (int n = 0; n < 50; ++n)
+            t.window->SendCommand("PL\r");
+        const QByteArray old = "the session before\r\n";
+        QString path = t.dir.filePath(QStringLiteral("session.log"));
+        if (target == "missing") {
+            path = QStringLiteral("/nonexistent-directory/x.log");
+        } else if (target == "full") {
+            // /dev/full itself, or, for root (who could create files beside
+            // it), a device node of the same kind here.
+            path = ::geteuid() == 0 ? t.dir.filePath(QStringLiteral("full")) : "/dev/full";
+            if (::geteuid() == 0)
+                QCOMPARE(
+                    ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 7)), 0);
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        }
+        const QStringList before = QDir(t.dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        answerSaveDialog(path, "All files (*.*)");
+        {
+            const FileSizeLimit full(target == "room" ? 300 : RLIM_INFINITY);
+            t.click("SaveLogCmd");
+        }
+        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
+        QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(QDir(t.dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+        if (target == "room")
+            QCOMPARE(fileContent(path), old);
+        // A folder at the name cannot be replaced by a file, also for root.
+        QVERIFY(QDir().mkdir(t.dir.filePath("taken.log")));
+        QVERIFY(!LogTools::saveLog("x", t.dir.filePath("taken.log")));
+        struct stat status = {};
+        if (target == "full")
+            QVERIFY(::stat(QFile::encodeName(path).constData(), &status) == 0 &&
+                    S_ISCHR(status.st_mode));
+    }
+
+    void fontCycle_data()
+    {
+        QTest::addColumn<double>("start");
+        QTest::addColumn<QList<double>>("sizes");
+        QTest::newRow("from 10") << 10.0 << QList<double>{12, 14, 8, 10};
+        QTest::newRow("11 becomes 14") << 11.0 << QList<double>{14};
+        QTest::newRow("20 stays") << 20.0 << QList<double>{20, 20};
+    }
+
+    void fontCycle()
+    {
+        QFETCH(double, start);
+        QFETCH(QList<double>, sizes);
+        TerminalHarness t;
+        QCOMPARE(t.window->log()->fontPointSize(), 10.0);
+        t.window->SendCommand("PL\r");
+        t.window->log()->setFontPointSize(start);
+        for (const double size : sizes) {
+            t.window->log()->selectAll();
+            QTest::keyClick(t.window->log(), Qt::Key_Home, Qt::ControlModifier);
+            t.click("FontCmd");
+            QCOMPARE(t.window->log()->fontPointSize(), size);
+            QCOMPARE(t.window->log()->caretPosition(), t.logText().size());
+            QCOMPARE(t.window->log()->selectedText(), QString());
+        }
+    }
+
+    void functionKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("F3 from the custom line")
+            << int(Qt::Key_F3) << 0 << QByteArray("S3\r") << QStringList();
+        QTest::newRow("Ctrl+Alt+F2 like F2")
+            << int(Qt::Key_F2) << int(Qt::ControlModifier | Qt::AltModifier) << QByteArray("S2\r")
+            << QStringList();
+        QTest::newRow("F4 empty string is silent")
+            << int(Qt::Key_F4) << 0 << QByteArray() << QStringList();
+        QTest::newRow("F5 unclosed quote is refused")
+            << int(Qt::Key_F5) << 0 << QByteArray() << QStringList{"Invalid string format!"};
+        QTest::newRow("F6 is not ours") << int(Qt::Key_F6) << 0 << QByteArray() << QStringList();
+    }
+
+    void functionKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QByteArray, wire);
+        QFETCH(QStringList, messages);
+        TerminalHarness t(iniWith("1", "Standard", kStrings));
+        auto *custom = t.find<QLineEdit>("CustomTxt");
+        t.window->show();
+        custom->setFocus();
+        QTest::keyClick(custom, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(t.device.read(wire.size(), wire.isEmpty() ? 100 : 2000), wire);
+        QCOMPARE(custom->text(), QString());
+        QCOMPARE(t.messages.texts(), messages);
+    }
+
+    void dialogReadsFileAndSecondPressKeepsEdits()
+    {
+        TerminalHarness t(iniWith("1", "Standard", kStrings));
+        t.click("CfgStrCmd");
+        auto *dialog = t.window->stringsDialog();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Quick String Configuration"));
+        QCOMPARE(field(dialog, 1)->text(), QStringLiteral("\"S1\" h0d"));
+        QCOMPARE(field(dialog, 5)->text(), QStringLiteral("\"PL"));
+        field(dialog, 1)->setText(QStringLiteral("edited"));
+        t.dir.writeIni(iniWith("1", "Standard", {"changed on disk"}));
+        t.click("CfgStrCmd");
+        QCOMPARE(t.window->stringsDialog(), dialog);
+        QCOMPARE(field(dialog, 1)->text(), QStringLiteral("edited"));
+    }
+
+    void editsTakeEffectWhenTheDialogCloses_data()
+    {
+        QTest::addColumn<QStringList>("presses");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("OK saves and applies") << QStringList{"cmdOK"} << QByteArray("NEW");
+        QTest::newRow("Apply then Cancel applies")
+            << QStringList{"cmdApply", "cmdCancel"} << QByteArray("NEW");
+        QTest::newRow("Cancel alone keeps the old strings")
+            << QStringList{"cmdCancel"} << QByteArray("S1\r");
+        QTest::newRow("Apply then Escape applies")
+            << QStringList{"cmdApply", "escape"} << QByteArray("NEW");
+    }
+
+    void editsTakeEffectWhenTheDialogCloses()
+    {
+        QFETCH(QStringList, presses);
+        QFETCH(QByteArray, wire);
+        TerminalHarness t(iniWith("1", "Standard", kStrings));
+        t.click("CfgStrCmd");
+        QPointer<StringsFrm> dialog = t.window->stringsDialog();
+        field(dialog, 1)->setText(QStringLiteral("\"NEW\""));
+        // Until the dialog closes the main window keeps sending the old string.
+        t.click("Str1Cmd");
+        QCOMPARE(t.device.read(3), QByteArray("S1\r"));
+        for (const auto &button : presses) {
+            if (button == QLatin1String("escape"))
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                press(dialog, button.toLatin1().constData());
+        }
+        QTRY_VERIFY(!dialog);
+        t.click("Str1Cmd");
+        QCOMPARE(t.device.read(wire.size()), wire);
+        QVERIFY(t.messages.shown.isEmpty());
+    }
+
+    void closingReappliesSavedPortAndView()
+    {
+        TerminalHarness t(iniWith("1", "Hex", kStrings));
+        PseudoTerminal two;
+        t.dir.pin(2, two);
+        t.window = nullptr;
+        t.window = std::make_unique<Terminal>(t.messages);
+        t.pick("PortCmb", "2");
+        t.pick("ViewCmb", "Mixed");
+        t.click("CfgStrCmd");
+        press(t.window->stringsDialog(), "cmdCancel");
+        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QStringLiteral("1"));
+        QCOMPARE(t.find<QComboBox>("ViewCmb")->currentText(), QStringLiteral("Hex"));
+        QCOMPARE(t.window->VekComm().portNumber(), 1);
+        QVERIFY(t.window->VekComm().isOpen());
+    }
+
+    void applyWritesSevenLines()
+    {
+        TerminalHarness t(iniWith("1", "Standard", kStrings));
+        t.pick("ViewCmb", "Hex");
+        t.click("CfgStrCmd");
+        auto *dialog = t.window->stringsDialog();
+        field(dialog, 4)->setText(QStringLiteral("  four "));
+        press(dialog, "cmdApply");
+        QCOMPARE(t.dir.readIni(), QByteArray("Port: 1\r\nView: Hex\r\nString 1: \"S1\" h0d\r\n"
+                                             "String 2: \"S2\" h0d\r\nString 3: \"S3\" h0d\r\n"
+                                             "String 4:   four \r\nString 5: \"PL\r\n"));
+    }
+
+    void shortOrMissingFile_data()
+    {
+        QTest::addColumn<QByteArray>("ini"); // null: no file
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("third");
+        QTest::newRow("missing file") << QByteArray() << ""
+                                      << "";
+        QTest::newRow("a folder where the file should be") << QByteArray("folder") << ""
+                                                           << "";
+        QTest::newRow("ends after string 2")
+            << QByteArray("Port: 1\r\nView: Hex\r\nString 1: a\r\nString 2: b\r\n") << "a"
+            << "";
+    }
+
+    void shortOrMissingFile()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, first);
+        QFETCH(QString, third);
+        TerminalHarness t(ini == "folder" ? QByteArray() : ini);
+        if (ini == "folder") // nothing can replace it either, also for root
+            QVERIFY(QDir(t.dir.path()).mkdir("Zentrel.ini"));
+        t.click("CfgStrCmd");
+        auto *dialog = t.window->stringsDialog();
+        QCOMPARE(t.messages.texts(), QStringList{"Error reading file!"});
+        QCOMPARE(field(dialog, 1)->text(), first);
+        QCOMPARE(field(dialog, 3)->text(), third);
+    }
+
+    void unsavedEditsStayInTheOpenDialog_data()
+    {
+        QTest::addColumn<QString>("typed"); // into String 2
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("sizeLimit"); // 0: none
+        QTest::addColumn<QString>("message");
+        QTest::newRow("euro named by Apply")
+            << QString::fromUtf8("\"\xe2\x82\xac\"") << "cmdApply" << 0
+            << QString::fromUtf8("Invalid character \"\xe2\x82\xac\" (U+20AC) in String 2!");
+        QTest::newRow("character beyond U+FFFF named whole by OK")
+            << QString::fromUtf8("\xf0\x9f\x8e\xac") << "cmdOK" << 0
+            << QString::fromUtf8("Invalid character \"\xf0\x9f\x8e\xac\" (U+1F3AC) in String 2!");
+        // As on a full disk: the new file cannot grow past a few bytes.
+        QTest::newRow("file that cannot be written, OK")
+            << "ok"
+            << "cmdOK" << 32 << "Error saving to file!";
+    }
+
+    void unsavedEditsStayInTheOpenDialog()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, button);
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, message);
+        TerminalHarness t(iniWith("1", "Standard", {"one", "two", "three"}));
+        const QByteArray before = t.dir.readIni();
+        t.click("CfgStrCmd");
+        QPointer<StringsFrm> dialog = t.window->stringsDialog();
+        field(dialog, 1)->setText("first");
+        field(dialog, 2)->setText(typed);
+        {
+            std::optional<FileSizeLimit> limit;
+            if (sizeLimit > 0)
+                QVERIFY(limit.emplace(rlim_t(sizeLimit)).active());
+            QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(t.messages.texts(), QStringList{message});
+        QCOMPARE(t.dir.readIni(), before);
+        const QStringList kept{"first", typed, "three", "", ""};
+        for (int k = 1; k <= 5; ++k)
+            QCOMPARE(field(dialog, k)->text(), kept.at(k - 1));
+    }
+
+    // Nothing sent yet: nothing to repeat. Then each press starts or stops.
+    void captionAlternatesAndTimerIsOneMillisecond()
+    {
+        TerminalHarness t;
+        auto *button = t.find<QPushButton>("RapidCmd");
+        t.click("RapidCmd");
+        QCOMPARE(button->text(), QStringLiteral("Rapid Fire"));
+        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
+        t.window->SendCommand("A");
+        for (int press = 0; press < 4; ++press) {
+            t.click("RapidCmd");
+            const bool running = press % 2 == 0;
+            QCOMPARE(button->text(),
+                     running ? QStringLiteral("Stop") : QStringLiteral("Rapid Fire"));
+            QCOMPARE(t.window->rapidFire()->RapidTimer().isActive(), running);
+        }
+        QCOMPARE(t.window->rapidFire()->RapidTimer().interval(), 1);
+    }
+
+    void commandDuringRunGoesOutOnce()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("A");
+        t.click("RapidCmd");
+        QByteArray wire = t.device.read(20);
+        t.window->SendCommand("B");
+        wire += t.device.read(20);
+        t.click("RapidCmd");
+        wire += t.device.readFor(100);
+        QCOMPARE(wire.count('B'), 1);
+        QCOMPARE(wire.count('A') + 1, wire.size());
+        QVERIFY(wire.indexOf('B') < wire.size() - 5);
+        // The log shows each byte that went out, no more, no less.
+        QCOMPARE(sentLines(t.logText()), wire.size());
+        // Restarting takes a new snapshot: by now the last resend, A.
+        t.click("RapidCmd");
+        QCOMPARE(t.window->rapidFire()->RapidString(), QByteArray("A"));
+        t.click("RapidCmd");
+    }
+
+    void addressedSnapshotKeepsOnePrefix()
+    {
+        TerminalHarness t;
+        t.clickTab(0);
+        t.find<QCheckBox>("IDChk")->setChecked(true);
+        QTest::keyClicks(t.find<QLineEdit>("IDTxt"), "5");
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(5), QByteArray("5@PL\r"));
+        t.click("RapidCmd");
+        const QByteArray wire = t.device.read(50);
+        t.click("RapidCmd");
+        QCOMPARE(wire, QByteArray("5@PL\r").repeated(10));
+    }
+
+    void noPortIsToldOncePerRun()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("A");
+        QCOMPARE(t.device.read(1), QByteArray("A"));
+        t.find<QComboBox>("PortCmb")->setCurrentIndex(-1);
+        t.click("RapidCmd");
+        runFor(100);
+        QCOMPARE(t.messages.texts(), QStringList{"Select COMM port!"});
+        QVERIFY(t.window->rapidFire()->RapidTimer().isActive());
+        t.click("RapidCmd");
+        t.click("RapidCmd");
+        runFor(50);
+        QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
+        t.click("RapidCmd");
+    }
+
+    void vanishedFarEndIsToldOnceAndNothingSentWhileShown()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("A");
+        QCOMPARE(t.device.read(1), QByteArray("A"));
+        t.device.unplug();
+        t.dir.unpin(1);
+        QTRY_VERIFY(!t.window->VekComm().isOpen());
+
+        PseudoTerminal replacement;
+        QByteArray duringBox;
+        t.messages.whileShown = [&] {
+            // The device comes back while the operator reads the message.
+            t.dir.pin(1, replacement);
+            duringBox = replacement.readFor(100);
+        };
+        t.click("RapidCmd");
+        QTRY_COMPARE(t.messages.shown.size(), 1);
+        QCOMPARE(t.messages.last(), QStringLiteral("Error on COM1, port may be in use already!"));
+        QCOMPARE(duringBox, QByteArray());
+        // Once the box is gone, the resends reopen the port and go on.
+        QCOMPARE(replacement.read(10), QByteArray(10, 'A'));
+        t.click("RapidCmd");
+        QCOMPARE(t.messages.shown.size(), 1);
+    }
+
+    // A far end that stops reading: a pseudo-terminal would take kilobytes
+    // before refusing more, but no more goes out than a 9600-baud line could
+    // have carried meanwhile, plus the transmit buffer.
+    void stalledFarEndIsSentNoMoreThanTheLineCarries()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        QElapsedTimer clock;
+        clock.start();
+        t.click("RapidCmd");
+        runFor(400);
+        t.click("RapidCmd");
+        const qint64 elapsedMs = clock.elapsed();
+        const QByteArray arrived = t.device.readFor(200);
+        const qint64 lineCarried = elapsedMs * 960 / 1000 + 1;
+        QVERIFY2(
+            arrived.size() <= RapidFire::kTransmitBuffer + 3 + lineCarried,
+            qPrintable(QStringLiteral("%1 bytes in %2 ms").arg(arrived.size()).arg(elapsedMs)));
+        QVERIFY(arrived.size() >= RapidFire::kTransmitBuffer);
+        QCOMPARE(arrived, QByteArray("PL\r").repeated(arrived.size() / 3));
+        // The log shows what really went out: every logged resend arrived.
+        QCOMPARE(t.logText().count("Command Sent:") - 1, arrived.size() / 3);
+    }
+};
+
+QTEST_MAIN(TestTools)
+#include "tst_tools.moc"
