@@ -18,6 +18,9 @@ case "${1:-}" in
     --test) packages+=(clang-format-14 clang libclang-rt-14-dev) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
     --package) packages+=(dpkg-dev) ;;
+    # tests/package/package-test.sh: the checkers, and the tools to run the
+    # installed program as an ordinary user on a virtual display.
+    --package-test) packages+=(dpkg-dev lintian appstream man-db util-linux passwd) ;;
 esac
 
 missing=()

@@ -29,18 +29,7 @@ apt_get() {
     DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@"
 }
 
-# --- the tools ---------------------------------------------------------------
-tools=(lintian appstream man-db xvfb xauth xdotool dpkg-dev util-linux passwd)
-missing=()
-for package in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    step "Installing ${missing[*]}"
-    apt_get update
-    apt_get install --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/deps.sh --package-test
 
 # --- cleanup, whatever happens -----------------------------------------------
 work="$(mktemp -d /tmp/zentrel-package-test.XXXXXX)"
