@@ -506,36 +506,24 @@ private Q_SLOTS:
         QCOMPARE(h.messages.texts(), QStringList());
     }
 
-    void refusalsComeInOrder()
+    void refusalSendsNothing()
     {
         ShowControllerPanel h;
         // The main window fills the target list, yet chooses nothing.
         QCOMPARE(summary(h.find<QComboBox>("TargetAdrCmb")), QString("122 0..121"));
-        const struct
-        {
-            const char *message;
-            const char *list; // what to choose after the refusal
-            const char *item;
-        } steps[] = {
-            {"Select target Show Controller address!", "TargetAdrCmb", "12"},
-            {"Select Show Controller response!", "ResponseCmb", "ACK, NACK"},
-            {"Select Show Controller command!", "SCCmdCmb", "Blink"},
-            {"Enter Output Index!", "SCData1Cmb", "64"},
-            {"Enter Blink Period!", "SCData2Cmb", "255 Frames"},
-        };
-        QStringList expected;
-        for (const auto &step : steps) {
-            h.send();
-            expected.append(step.message);
-            QCOMPARE(h.messages.texts(), expected);
-            h.pick(step.list, step.item);
-        }
         h.send();
-        QCOMPARE(h.messages.texts(), expected);
-        // Had a refused press sent anything, it would arrive ahead of the packet.
+        QCOMPARE(h.messages.texts(), QStringList{"Select target Show Controller address!"});
+        for (const auto &[list, item] : {std::pair{"TargetAdrCmb", "12"},
+                                         {"ResponseCmb", "ACK, NACK"},
+                                         {"SCCmdCmb", "Blink"},
+                                         {"SCData1Cmb", "64"},
+                                         {"SCData2Cmb", "255 Frames"}})
+            h.pick(list, item);
+        h.send();
+        // Had the refused press sent anything, it would arrive ahead of the packet.
         const QByteArray packet = QByteArray::fromHex("F5 0C 01 03 04 3F FF 52");
         QCOMPARE(h.arrived(packet).toHex(' '), packet.toHex(' '));
-        QCOMPARE(h.find<QComboBox>("SCData2Cmb")->currentText(), QString("255 Frames"));
+        QCOMPARE(h.messages.texts().size(), 1);
     }
 };
 

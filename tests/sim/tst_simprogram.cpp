@@ -49,102 +49,94 @@ class TestSimProgram : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void helpSaysRepliesAreIllustrative();
-    void refusesBadOptions_data();
-    void refusesBadOptions();
-    void answersOverTheLineAndReportsEachRequest();
-    void removesItsLinkWhenEnded_data();
-    void removesItsLinkWhenEnded();
-    void keepsAPinThatIsNotItsOwn();
-    void takesOverAStalePseudoTerminalLinkAndOutlivesProbes();
+    void helpSaysRepliesAreIllustrative()
+    {
+        ChildProcess sim(kSim, {QStringLiteral("--help")});
+        QCOMPARE(sim.waitForExit(), 0);
+        QVERIFY2(sim.output().contains(QStringLiteral("illustrative, not a real device's")),
+                 qPrintable(sim.output()));
+        for (const char *family : {"pelvox2", "pelvoxhd", "wendlo", "orbalite", "showctl"})
+            QVERIFY2(sim.output().contains(QLatin1String(family)), family);
+    }
+
+    void refusesBadOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("unknown family") << QStringList{"--family", "tapedeck"};
+        QTest::newRow("port 17") << QStringList{"--port", "17"};
+        QTest::newRow("unit 128") << QStringList{"--unit", "128"};
+        QTest::newRow("controller address 122") << QStringList{"-f", "showctl", "-u", "122"};
+        QTest::newRow("stray argument") << QStringList{"pelvox2"};
+    }
+
+    void refusesBadOptions()
+    {
+        QFETCH(QStringList, arguments);
+        Sim sim(arguments);
+        QCOMPARE(sim.waitForExit(), 2);
+        QVERIFY(!sim.errors().isEmpty());
+        QVERIFY(!QFileInfo::exists(sim.dir.filePath(QStringLiteral("ports"))));
+    }
+
+    void answersOverTheLineAndReportsEachRequest()
+    {
+        Sim sim({"--port", "4", "--unit", "7"});
+        QVERIFY2(sim.waitForLine(QStringLiteral("on port 4")), qPrintable(sim.errors()));
+        LineEnd line(sim.link(4));
+        QVERIFY(line.isOpen());
+
+        line.write("7@PL\r3@PL\rZZ\r");
+        QCOMPARE(line.read(4), QByteArray("R\rE\r"));
+        for (const char *report :
+             {"request 7@PL<0D>: unit 7, PL play -> R<0D>",
+              "request 3@PL<0D>: unit 3, not this device",
+              "request ZZ<0D>: unknown command ZZ -> E<0D>", "the program has read the reply"})
+            QVERIFY2(sim.waitForLine(QLatin1String(report)), report);
+    }
+
+    void removesItsLinkWhenEnded_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT (Ctrl+C)") << int(SIGINT);
+        QTest::newRow("SIGHUP (terminal closed)") << int(SIGHUP);
+    }
+
+    void removesItsLinkWhenEnded()
+    {
+        QFETCH(int, signalNumber);
+        Sim sim({"--port", "0"});
+        QVERIFY(sim.waitForLine(QStringLiteral("on port 0")));
+        QVERIFY(QFileInfo(sim.link(0)).isSymLink());
+        sim.sendSignal(signalNumber);
+        QCOMPARE(sim.waitForExit(), 0);
+        QVERIFY(!QFileInfo(sim.link(0)).isSymLink());
+    }
+
+    void keepsAPinThatIsNotItsOwn()
+    {
+        // An adapter pinned by the user but unplugged at the moment.
+        const QString adapter = QStringLiteral("/dev/serial/by-id/usb-FTDI_absent-if00-port0");
+        Sim sim({}, adapter);
+        QCOMPARE(sim.waitForExit(), 1);
+        QVERIFY2(sim.errors().contains(QStringLiteral("already pinned")), qPrintable(sim.errors()));
+        QCOMPARE(QFileInfo(sim.link(1)).symLinkTarget(), adapter);
+    }
+
+    void takesOverAStalePseudoTerminalLinkAndOutlivesProbes()
+    {
+        // Left behind by a simulator that was killed outright.
+        Sim sim({}, QStringLiteral("/dev/pts/999999"));
+        QVERIFY2(sim.waitForLine(QStringLiteral("on port 1")), qPrintable(sim.errors()));
+        // A port probe opens and closes the line; that must not hang it up.
+        for (int i = 0; i < 3; ++i)
+            LineEnd probe(sim.link(1));
+        LineEnd line(sim.link(1));
+        line.write("PL\r");
+        QCOMPARE(line.read(2), QByteArray("R\r"));
+        QVERIFY(sim.isRunning());
+    }
 };
-
-void TestSimProgram::helpSaysRepliesAreIllustrative()
-{
-    ChildProcess sim(kSim, {QStringLiteral("--help")});
-    QCOMPARE(sim.waitForExit(), 0);
-    QVERIFY2(sim.output().contains(QStringLiteral("illustrative, not a real device's")),
-             qPrintable(sim.output()));
-    for (const char *family : {"pelvox2", "pelvoxhd", "wendlo", "orbalite", "showctl"})
-        QVERIFY2(sim.output().contains(QLatin1String(family)), family);
-}
-
-void TestSimProgram::refusesBadOptions_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("unknown family") << QStringList{"--family", "tapedeck"};
-    QTest::newRow("port 17") << QStringList{"--port", "17"};
-    QTest::newRow("unit 128") << QStringList{"--unit", "128"};
-    QTest::newRow("controller address 122") << QStringList{"-f", "showctl", "-u", "122"};
-    QTest::newRow("stray argument") << QStringList{"pelvox2"};
-}
-
-void TestSimProgram::refusesBadOptions()
-{
-    QFETCH(QStringList, arguments);
-    Sim sim(arguments);
-    QCOMPARE(sim.waitForExit(), 2);
-    QVERIFY(!sim.errors().isEmpty());
-    QVERIFY(!QFileInfo::exists(sim.dir.filePath(QStringLiteral("ports"))));
-}
-
-void TestSimProgram::answersOverTheLineAndReportsEachRequest()
-{
-    Sim sim({"--port", "4", "--unit", "7"});
-    QVERIFY2(sim.waitForLine(QStringLiteral("on port 4")), qPrintable(sim.errors()));
-    LineEnd line(sim.link(4));
-    QVERIFY(line.isOpen());
-
-    line.write("7@PL\r3@PL\rZZ\r");
-    QCOMPARE(line.read(4), QByteArray("R\rE\r"));
-    for (const char *report :
-         {"request 7@PL<0D>: unit 7, PL play -> R<0D>", "request 3@PL<0D>: unit 3, not this device",
-          "request ZZ<0D>: unknown command ZZ -> E<0D>", "the program has read the reply"})
-        QVERIFY2(sim.waitForLine(QLatin1String(report)), report);
-}
-
-void TestSimProgram::removesItsLinkWhenEnded_data()
-{
-    QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT (Ctrl+C)") << int(SIGINT);
-    QTest::newRow("SIGHUP (terminal closed)") << int(SIGHUP);
-}
-
-void TestSimProgram::removesItsLinkWhenEnded()
-{
-    QFETCH(int, signalNumber);
-    Sim sim({"--port", "0"});
-    QVERIFY(sim.waitForLine(QStringLiteral("on port 0")));
-    QVERIFY(QFileInfo(sim.link(0)).isSymLink());
-    sim.sendSignal(signalNumber);
-    QCOMPARE(sim.waitForExit(), 0);
-    QVERIFY(!QFileInfo(sim.link(0)).isSymLink());
-}
-
-void TestSimProgram::keepsAPinThatIsNotItsOwn()
-{
-    // An adapter pinned by the user but unplugged at the moment.
-    const QString adapter = QStringLiteral("/dev/serial/by-id/usb-FTDI_absent-if00-port0");
-    Sim sim({}, adapter);
-    QCOMPARE(sim.waitForExit(), 1);
-    QVERIFY2(sim.errors().contains(QStringLiteral("already pinned")), qPrintable(sim.errors()));
-    QCOMPARE(QFileInfo(sim.link(1)).symLinkTarget(), adapter);
-}
-
-void TestSimProgram::takesOverAStalePseudoTerminalLinkAndOutlivesProbes()
-{
-    // Left behind by a simulator that was killed outright.
-    Sim sim({}, QStringLiteral("/dev/pts/999999"));
-    QVERIFY2(sim.waitForLine(QStringLiteral("on port 1")), qPrintable(sim.errors()));
-    // A port probe opens and closes the line; that must not hang it up.
-    for (int i = 0; i < 3; ++i)
-        LineEnd probe(sim.link(1));
-    LineEnd line(sim.link(1));
-    line.write("PL\r");
-    QCOMPARE(line.read(2), QByteArray("R\r"));
-    QVERIFY(sim.isRunning());
-}
 
 QTEST_GUILESS_MAIN(TestSimProgram)
 #include "tst_simprogram.moc"
