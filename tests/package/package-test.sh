@@ -169,8 +169,12 @@ as_user sh -c "printf 'Port: %s\r\nView: Standard\r\nString 1: \r\nString 2: \r\
 
 spawn_as_user "$work/zentrel.log" /usr/bin/zentrel
 zentrel_pid=$!
-window="$(as_user timeout 30 xdotool search --sync --onlyvisible --name '^Zentrel Vorlinker$' | head -n 1)" ||
-    true
+# Searched afresh until found: a window that closes while xdotool walks the
+# tree (the splash, as the main window opens) makes that search fail.
+find_window() {
+    window="$(as_user xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)" && [ -n "$window" ]
+}
+wait_for 300 find_window '^Zentrel Vorlinker$' || true
 [ -n "$window" ] || fail "no main window: $(cat "$work/zentrel.log")"
 eval "$(as_user xdotool getwindowgeometry --shell "$window")"
 # Controls stand where their tables put them, 15 twips to the pixel: the
@@ -188,9 +192,8 @@ grep -q 'PL play -> R<0D>' "$work/sim.log" || fail "the simulator did not get Pl
 step "Save Log, through the file dialog"
 saved="$saved_dir/session.log"
 click $(((1080 + 855 / 2) / 15)) $(((3000 + 255 / 2) / 15))
-dialog="$(as_user timeout 20 xdotool search --sync --onlyvisible --name '^Save' | head -n 1)" || true
-[ -n "$dialog" ] || fail "no save dialog"
-as_user xdotool windowfocus --sync "$dialog"
+wait_for 200 find_window '^Save' || fail "no save dialog"
+as_user xdotool windowfocus --sync "$window"
 sleep 0.5
 as_user xdotool type --delay 20 "$saved"
 as_user xdotool key Return

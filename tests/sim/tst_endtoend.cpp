@@ -103,9 +103,11 @@ void TestEndToEnd::quickStringsReachTheSimulatorAndItsRepliesComeBack()
 
     ChildProcess zentrel(program, {}, display());
     QString window;
-    QVERIFY2(
-        xdotool({"search", "--sync", "--onlyvisible", "--name", "^Zentrel Vorlinker$"}, &window),
-        qPrintable(zentrel.errors()));
+    // Searched afresh until found: a window that closes while xdotool walks
+    // the tree (the splash, as the main window opens) fails that search.
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        xdotool({"search", "--onlyvisible", "--name", "^Zentrel Vorlinker$"}, &window),
+        qPrintable(zentrel.errors()), 20000);
     QVERIFY(xdotool({"windowfocus", "--sync", window.section(u'\n', 0, 0)}));
 
     QVERIFY(xdotool({"key", "F1"}));
