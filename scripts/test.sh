@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test.
 #
-# With --package it goes on to build the Debian package and test it
-# installed, run by an ordinary user and purged (tests/package/package-test.sh,
-# as root); CI leaves it out until its start-up step holds on a clean clone.
+# With --package, and under CI=true, it goes on to build the Debian package
+# and test it installed, run by an ordinary user and purged
+# (tests/package/package-test.sh, as root).
 # With CI=true, or --sanitizers, it then builds the asan preset and runs the whole suite again under the address
 # and undefined-behaviour sanitizers, then fuzzes the input parsers for a
 # minute each (fuzz/run.sh): about a quarter of an hour more on two cores.
@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 
 extended=false
 package=false
-[ "${CI:-}" = true ] && extended=true
+[ "${CI:-}" = true ] && extended=true && package=true
 ctest_args=()
 for argument in "$@"; do
     case "$argument" in
