@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it the way a user meets it: lintian,
-# the AppStream metadata and the manual pages validate (tst_install checks
+# the AppStream metadata and the manual pages validate (tst_programs checks
 # the desktop entry);
 # `apt-get install` of the .deb pulls in what it needs; run as an ordinary
 # user on a virtual display, a Pelvox2 panel button sends its command to the
