@@ -3,19 +3,16 @@
 #include "app/signalbridge.h"
 #include "app/splashwindow.h"
 #include "app/terminal.h"
+#include "forms/formtable.h"
 
 #include <QApplication>
 #include <QPointer>
-#include <QStyleFactory>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zentrel"));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QFont font(QStringLiteral("Sans Serif"));
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    zentrel::applyFormStyle();
     QApplication::setWindowIcon(QIcon(zentrel::artwork::emblem(64)));
     // The program's life is explicit: a splash screen does not count as a
     // window for Qt, so start-up ends by a quit of our own, and afterwards the

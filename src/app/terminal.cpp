@@ -60,9 +60,9 @@ const ControlSpec Terminal::kSettingsControls[] = {
     {K::Label, "Label1", "Port:", "", {120, 240, 495, 255}, true},
     // Picks by the operator; the program's own selections call the handler
     // itself (selectPort), so each change runs it exactly once.
-    {K::List, "PortCmb", "", "", {720, 240, 615, 315}, false, 0, run<&Terminal::PortCmb_Click>},
+    {K::List, "PortCmb", "", "", {720, 240, 645, 315}, false, 0, run<&Terminal::PortCmb_Click>},
     {K::Label, "Label2", "View:", "", {120, 600, 615, 255}, true},
-    {K::List, "ViewCmb", "Standard|Mixed|Hex", "Log window view type.", {720, 600, 1125, 315}},
+    {K::List, "ViewCmb", "Standard|Mixed|Hex", "Log window view type.", {720, 600, 1200, 315}},
     {K::Check, "IDChk", "Use ID:", "", {120, 960, 1095, 255}, true},
     {K::Text, "IDTxt", "", "ID number of device to control.", {1200, 960, 495, 285}, false, 0,
      run<&Terminal::IDTxt_Change>, unitid::kMaxLength},

@@ -27,7 +27,7 @@ const ControlSpec PelvoxHDPanel::kControls[] = {
      run<&PelvoxHDPanel::PelvoxHDPlayCmd_Click>},
     {K::Button, "PelvoxHDDebugCmd", "Debug Mode", "", {3120, 120, 1335, 315}, true, kButtonPoints,
      run<&PelvoxHDPanel::PelvoxHDDebugCmd_Click>},
-    {K::List, "PelvoxHDDebugCmb", "On|Off", "", {4440, 120, 615, 315}},
+    {K::List, "PelvoxHDDebugCmb", "On|Off", "", {4440, 120, 705, 315}},
     {K::Button, "PelvoxHDVersionCmd", "OS Version", "", {6000, 120, 1215, 315}, true, kButtonPoints,
      run<&PelvoxHDPanel::PelvoxHDVersionCmd_Click>},
     {K::Button, "PelvoxHDStopCmd", "Stop", "", {120, 520, 855, 315}, true, kButtonPoints,
@@ -42,7 +42,8 @@ const ControlSpec PelvoxHDPanel::kControls[] = {
      run<&PelvoxHDPanel::PelvoxHDIPReqCmd_Click>},
     {K::Button, "PelvoxHDPauseCmd", "Pause", "", {120, 920, 855, 315}, true, kButtonPoints,
      run<&PelvoxHDPanel::PelvoxHDPauseCmd_Click>},
-    {K::List, "PelvoxHDMuteCmb", "Video|Audio", "", {1420, 920, 865, 315}},
+    {K::List, "PelvoxHDMuteCmb", "Video|Audio", "", {1420, 920, 865, 315}, false, 0, nullptr, 0,
+     true},
     {K::Button, "PelvoxHDMuteCmd", "Mute", "", {2280, 920, 615, 315}, true, kButtonPoints,
      run<&PelvoxHDPanel::PelvoxHDMuteCmd_Click>},
     {K::Button, "CSpaceCmd", "Colorspace", "", {3120, 920, 1215, 315}, true, kButtonPoints,
@@ -50,7 +51,8 @@ const ControlSpec PelvoxHDPanel::kControls[] = {
     {K::List, "CSpaceCmb", "RGB-HV|YPbPr", "", {4320, 920, 1215, 315}},
     {K::Button, "PelvoxHDStillCmd", "Still", "", {120, 1320, 855, 315}, true, kButtonPoints,
      run<&PelvoxHDPanel::PelvoxHDStillCmd_Click>},
-    {K::List, "PelvoxHDUnmuteCmb", "Video|Audio", "", {1200, 1320, 865, 315}},
+    {K::List, "PelvoxHDUnmuteCmb", "Video|Audio", "", {1200, 1320, 865, 315}, false, 0, nullptr,
+     0, true},
     {K::Button, "PelvoxHDUnmuteCmd", "Unmute", "", {2040, 1320, 855, 315}, true, kButtonPoints,
      run<&PelvoxHDPanel::PelvoxHDUnmuteCmd_Click>},
     {K::Button, "VFormatCmd", "Video Format", "", {3120, 1320, 1335, 315}, true, kButtonPoints,
@@ -58,7 +60,7 @@ const ControlSpec PelvoxHDPanel::kControls[] = {
     {K::List, "VFormatCmb",
      "1080i|1080i25-16:9|1080i29-16:9|1080i30-16:9|720p|720p50-16:9|720p59-16:9|720p60-16:9|"
      "720p50-4:3|720p59-4:3|720p60-4:3|480p|480p59-4:3|NTSC|480i29-4:3|PAL|576i25-4:3",
-     "", {4440, 1320, 1455, 315}},
+     "", {4440, 1320, 1545, 315}},
 };
 // clang-format on
 

@@ -19,10 +19,10 @@ constexpr qreal kPoints = 8.25;
 
 // clang-format off
 const ControlSpec WendloPanel::kControls[] = {
-    {K::Label, "ChanLbl", "Channel:", "", {120, 190, 770, 200}, true, kPoints},
-    {K::List, "ChanCmb", "1|2|3|4|5|6|7|8|*", "", {920, 120, 550, 315}},
-    {K::Label, "FileLbl", "File:", "", {120, 600, 375, 200}, true, kPoints},
-    {K::Text, "WendloFileTxt", "", "", {520, 520, 615, 315}, false, 0, nullptr,
+    {K::Label, "ChanLbl", "Channel:", "", {120, 190, 825, 200}, true, kPoints},
+    {K::List, "ChanCmb", "1|2|3|4|5|6|7|8|*", "", {945, 120, 555, 315}},
+    {K::Label, "FileLbl", "File:", "", {120, 600, 405, 200}, true, kPoints},
+    {K::Text, "WendloFileTxt", "", "", {525, 520, 615, 315}, false, 0, nullptr,
      validation::kWendloFileLength},
     {K::Button, "WendloASoundCmd", "Assign Sound", "", {1680, 120, 1455, 315}, true, kPoints,
      run<&WendloPanel::WendloASoundCmd_Click>},
@@ -32,7 +32,8 @@ const ControlSpec WendloPanel::kControls[] = {
      run<&WendloPanel::WendloVerCmd_Click>},
     {K::Button, "WendloPlayCmd", "Play", "", {120, 920, 855, 315}, true, kPoints,
      run<&WendloPanel::WendloPlayCmd_Click>},
-    {K::List, "WendloAudioCmb", "Mute|Unmute", "", {1320, 920, 1095, 315}},
+    {K::List, "WendloAudioCmb", "Mute|Unmute", "", {1320, 920, 1095, 315}, false, 0, nullptr, 0,
+     true},
     {K::Button, "WendloAudioCmd", "Audio", "", {2400, 920, 735, 315}, true, kPoints,
      run<&WendloPanel::WendloAudioCmd_Click>},
     {K::Button, "WendloLPlayCmd", "Loop Play", "", {120, 1320, 1095, 315}, true, kPoints,

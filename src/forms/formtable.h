@@ -64,6 +64,7 @@ struct ControlSpec
     qreal pointSize = 0;       // 0: the window's own size
     Handler handler = nullptr; // nothing to run
     int maxLength = 0;         // text fields only; 0: no limit at all
+    bool tight = false;        // lists only: narrow margins where no wider place is free
 };
 
 // Builds the rows' controls inside parent and connects each action to its
@@ -74,6 +75,14 @@ void createControls(QWidget *parent, std::span<const ControlSpec> rows, QObject 
 // contents are the caller's.
 QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &captions,
                         Twips place);
+
+// The row a control was built from; null for a widget built otherwise. It
+// lets a check walk a window's forms without a second list of their rows.
+const ControlSpec *specOf(const QWidget *widget);
+
+// The style and font every form table is laid out for; the program applies
+// them before it builds a window, and so does a test that measures a form.
+void applyFormStyle();
 
 // Shows a tool window on top of the others, with the keyboard focus.
 void bringForward(QWidget *window);
@@ -87,3 +96,5 @@ template <typename T> T *control(const QWidget *form, const char *name)
 }
 
 } // namespace zentrel
+
+Q_DECLARE_METATYPE(const zentrel::ControlSpec *)

@@ -20,10 +20,10 @@ constexpr int kDataTextLength = 255;
 } // namespace
 
 const ControlSpec ShowCtlPanel::kControls[] = {
-    {K::Label, "TargetAdrLbl", "Target Address:", "", {120, 190, 1455, 315}, true, kFixedFontSize},
-    {K::List, "TargetAdrCmb", "", "", {1500, 120, 735, 315}},
+    {K::Label, "TargetAdrLbl", "Target Address:", "", {120, 190, 1470, 315}, true, kFixedFontSize},
+    {K::List, "TargetAdrCmb", "", "", {1590, 120, 750, 315}},
     {K::Label, "ResponseLbl", "Response:", "", {120, 580, 975, 315}, true, kFixedFontSize},
-    {K::List, "ResponseCmb", showctl::kResponseModeItems, "", {1050, 480, 1695, 315}},
+    {K::List, "ResponseCmb", showctl::kResponseModeItems, "", {1095, 480, 1815, 315}},
     {K::Button,
      "SCSetCmd",
      "Send",
@@ -36,7 +36,7 @@ const ControlSpec ShowCtlPanel::kControls[] = {
      "SCCmdCmb",
      "",
      "",
-     {960, 1200, 1455, 315},
+     {960, 1200, 1485, 315},
      false,
      0,
      run<&ShowCtlPanel::SCCmdCmb_Click>},
