@@ -127,15 +127,6 @@ private Q_SLOTS:
         }
     }
 
-    void customLineLongText()
-    {
-        TerminalHarness t;
-        const QString text = QStringLiteral("\"%1\"").arg(QString(100'000, u'A'));
-        t.sendCustom(text);
-        QCOMPARE(t.device.read(100'000, 5000), QByteArray(100'000, 'A'));
-        QVERIFY(t.messages.shown.isEmpty());
-    }
-
     void logViews_data()
     {
         QTest::addColumn<QString>("view");
@@ -300,8 +291,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("kept");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("only digits and star by key") << "a1 -.*"
-                                                     << ""
+        QTest::newRow("127, the highest, kept") << "127"
+                                                << ""
+                                                << "127" << QStringList{};
+        QTest::newRow("only digits and star by key") << QString::fromUtf8("a1 -.\xc2\xb2*") << ""
                                                      << "1*" << QStringList{};
         QTest::newRow("128 refused at the third digit") << "128"
                                                         << ""
@@ -479,22 +472,6 @@ private Q_SLOTS:
         QVERIFY(t.window->VekComm().isOpen());
         t.window->SendCommand("A");
         QCOMPARE(t.device.read(1), QByteArray("A"));
-    }
-
-    void portHeldAtStartIsNotListed()
-    {
-        AppDirectory dir;
-        PseudoTerminal one, two;
-        dir.pin(1, one);
-        dir.pin(2, two);
-        dir.writeIni(iniWith("2"));
-        QSerialPort other(two.slavePath());
-        QVERIFY(other.open(QIODevice::ReadWrite));
-        RecordingMessages recorded;
-        Terminal window(recorded);
-        auto *ports = window.findChild<QComboBox *>("PortCmb");
-        QCOMPARE(ports->count(), 1);
-        QCOMPARE(ports->currentText(), QStringLiteral("1"));
     }
 
     void aboutBoxOpensOnlyOnTheBareBackground_data()

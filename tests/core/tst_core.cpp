@@ -119,32 +119,6 @@ private Q_SLOTS:
         QCOMPARE(result.refusal, refusal);
     }
 
-    void unitId_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("keysAdmitted");
-        QTest::addColumn<bool>("outOfRange");
-        QTest::newRow("127 the highest") << "127" << true << false;
-        QTest::newRow("128 out of range") << "128" << true << true;
-        QTest::newRow("leading zeros") << "007" << true << false;
-        QTest::newRow("star and digit-star read as numbers") << "1*" << true << false;
-        QTest::newRow("letter refused") << "a" << false << false;
-        QTest::newRow("dot and minus refused") << ".-" << false << false;
-        QTest::newRow("Latin-1 digit lookalike refused") << QString(QChar(0xB2)) << false << false;
-    }
-
-    void unitId()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, keysAdmitted);
-        QFETCH(bool, outOfRange);
-        for (const QChar c : text)
-            QCOMPARE(unitid::keyAdmitted(c.unicode()), keysAdmitted);
-        QVERIFY(unitid::keyAdmitted(8)); // Backspace
-        if (keysAdmitted)
-            QCOMPARE(unitid::outOfRange(text), outOfRange);
-    }
-
     void address_data()
     {
         QTest::addColumn<bool>("allowed");
