@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/com.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
