@@ -56,8 +56,9 @@ void overrideSerialDevices(std::function<QStringList()> devices);
 
 // True when port n exists and could be opened at this moment; the port is
 // left closed. A port another program holds (a live lock file, or exclusive
-// use on the device) fails, also for root. Why it fails is told by
-// checkPort (serial/portaccess.h), which this answers from.
+// use on the device) fails, also for root. A lock file of a process that no
+// longer runs is removed on the way when this user may. Why a port fails is
+// told by checkPort (serial/portaccess.h), which this answers from.
 bool ProbePort(int n);
 
 // The numbers ProbePort would accept, in order, asking the system for its

@@ -2,7 +2,6 @@
 
 #include "serial/com.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -10,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
+#include <limits>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -58,7 +58,8 @@ Refusal make(Refusal::Reason reason, int n, const QString &device = {},
 bool processRuns(qint64 pid)
 {
     // EPERM: it runs, as another user.
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max() &&
+           (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 } // namespace
@@ -199,7 +200,8 @@ QString explain(const QList<Refusal> &refusals)
             break;
         case Refusal::Reason::Locked:
             if (refusal.pid <= 0)
-                lines.append(port + QStringLiteral("locked by %1.").arg(refusal.lockFile));
+                lines.append(port +
+                             QStringLiteral("lock file %1 cannot be read.").arg(refusal.lockFile));
             else if (refusal.program.isEmpty())
                 lines.append(port + QStringLiteral("locked by process %1.").arg(refusal.pid));
             else
