@@ -14,7 +14,8 @@ class MessageBoxSink : public MessageSink
 {
 public:
     void setParentWindow(QWidget *window) { m_parent = window; }
-    void showMessage(const QString &text, const QString &title) override;
+    void showMessage(const QString &text, const QString &title,
+                     const QString &informative) override;
 
 private:
     QPointer<QWidget> m_parent;

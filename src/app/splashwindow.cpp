@@ -1,7 +1,7 @@
 #include "app/splashwindow.h"
 
 #include "app/artwork.h"
-#include "serial/com.h"
+#include "serial/portaccess.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -31,8 +31,10 @@ SplashWindow::SplashWindow(MessageSink &messages, std::function<void()> openMain
 void SplashWindow::GoProg_Timer()
 {
     m_goProg.stop();
-    if (com::ProbePorts().isEmpty())
-        m_messages.show(QStringLiteral("No available COMM ports detected, shutting down!"));
+    // Ports refused for permission or a lock were detected: say which, and why.
+    if (const auto round = com::probeRound(); round.openable.isEmpty())
+        m_messages.show(QStringLiteral("No available COMM ports detected, shutting down!"),
+                        com::explain(round.told));
     else
         m_openMain();
     unsetCursor();

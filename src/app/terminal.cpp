@@ -9,6 +9,7 @@
 #include "forms/filteredlineedit.h"
 #include "forms/formtable.h"
 #include "serial/com.h"
+#include "serial/portaccess.h"
 #include "showctl/showctlpanel.h"
 #include "terminal/logview.h"
 #include "terminal/unitid.h"
@@ -171,9 +172,12 @@ void Terminal::Form_Load()
         m_panels[i]->setVisible(i == 0);
     ViewCmb->setCurrentIndex(0);
     m_writer.setNewReceiveLine(true);
-    // The ports found now are the list for the whole run.
-    m_portEntries = portlist::entries(com::ProbePorts());
+    // The ports found now are the list for the whole run; those refused for
+    // a reason the operator can mend are named on the list's tooltip.
+    const auto round = com::probeRound();
+    m_portEntries = portlist::entries(round.openable);
     PortCmb->addItems(m_portEntries);
+    PortCmb->setToolTip(com::explain(round.told));
     PortCmb->setCurrentIndex(-1);
     LoadINI();
     RichTextBox1->setFontPointSize(10);
@@ -233,8 +237,11 @@ SendOutcome Terminal::send(QByteArray text)
 
 void Terminal::report(SendOutcome outcome)
 {
-    if (outcome != SendOutcome::Sent)
-        m_messages.show(sendOutcomeMessage(outcome, PortCmb->currentText()));
+    if (outcome == SendOutcome::Sent)
+        return;
+    const QString why =
+        outcome == SendOutcome::LineError ? com::explain({m_link.refusal()}) : QString();
+    m_messages.show(sendOutcomeMessage(outcome, PortCmb->currentText()), why);
 }
 
 QByteArray Terminal::ConvertCustom(const QString &CustomStr)
@@ -340,8 +347,8 @@ void Terminal::PortCmb_Click()
     if (m_link.isOpen())
         m_link.close();
     const int n = text.toInt();
-    if (!com::ProbePort(n)) {
-        refusePort(text);
+    if (const auto refusal = com::checkPort(n); refusal.refused()) {
+        refusePort(text, com::explain({refusal}));
         return;
     }
     const int held = m_link.portNumber();
@@ -349,15 +356,16 @@ void Terminal::PortCmb_Click()
     m_link.close();
     m_link.setPortNumber(n);
     if (!m_link.open()) {
+        const QString why = com::explain({m_link.refusal()});
         m_link.setPortNumber(held);
-        refusePort(text);
+        refusePort(text, why);
     }
 }
 
-void Terminal::refusePort(const QString &portText)
+void Terminal::refusePort(const QString &portText, const QString &why)
 {
     m_messages.showMessage(QStringLiteral("COMM port may be in use by another program!"),
-                           QStringLiteral("Error opening COM%1!").arg(portText));
+                           QStringLiteral("Error opening COM%1!").arg(portText), why);
     if (const auto fallback = portlist::fallbackIndex(m_portEntries, m_link.portNumber(), portText))
         selectPort(*fallback);
 }

@@ -87,7 +87,7 @@ private:
 
     void PortCmb_Click();
     void selectPort(int index);
-    void refusePort(const QString &portText);
+    void refusePort(const QString &portText, const QString &why);
     void VekComm_OnComm(const QByteArray &bytes);
     void IDTxt_Change();
     void DeviceTab_Click(int index);

@@ -1,9 +1,9 @@
 #include "serial/com.h"
 
 #include "serial/deviceidentity.h"
+#include "serial/portaccess.h"
 #include "tools/apppath.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -11,12 +11,7 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace zentrel::com {
 
@@ -54,38 +49,6 @@ QStringList systemDevicePaths()
 }
 
 } // namespace
-
-QStringList lockFolders()
-{
-    return {QStringLiteral("/var/lock"), QStringLiteral("/etc/locks"),
-            QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
-            QDir::tempPath()};
-}
-
-// The lock file serial programs leave beside the device name, holding the
-// holder's process id.
-bool lockedByLiveProcess(const QString &devicePath)
-{
-    static const QStringList lockDirectories = lockFolders();
-    const auto relative = devicePath.startsWith(QStringLiteral("/dev/"))
-                              ? devicePath.mid(5)
-                              : QFileInfo(devicePath).fileName();
-    QStringList names = {QStringLiteral("LCK..") + QString(relative).replace(u'/', u'_'),
-                         QStringLiteral("LCK..") + QFileInfo(devicePath).fileName()};
-    names.removeDuplicates();
-    for (const auto &directory : lockDirectories) {
-        for (const auto &name : names) {
-            QFile lock(directory + u'/' + name);
-            if (!lock.open(QIODevice::ReadOnly))
-                continue;
-            bool ok = false;
-            const auto pid = lock.readLine(64).trimmed().toLongLong(&ok);
-            if (ok && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
-                return true;
-        }
-    }
-    return false;
-}
 
 QStringList orderSerialDevices(const QStringList &paths)
 {
@@ -378,38 +341,14 @@ void overrideSerialDevices(std::function<QStringList()> devices)
     deviceOverride() = std::move(devices);
 }
 
-namespace {
-
-bool openableNow(const QString &path)
-{
-    if (path.isEmpty() || lockedByLiveProcess(path))
-        return false;
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Root may open a device held exclusively, so ask the device itself.
-    int exclusive = 0;
-    const bool free = ::isatty(fd) && !(::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive);
-    ::close(fd);
-    return free;
-}
-
-} // namespace
-
 bool ProbePort(int n)
 {
-    return openableNow(devicePath(n));
+    return !checkPort(n).refused();
 }
 
 QList<int> ProbePorts()
 {
-    QList<int> openable;
-    for (int n = kLowestPort; n <= kHighestPort; ++n) {
-        if (openableNow(devicePath(n)))
-            openable.append(n);
-    }
-    return openable;
+    return probeRound().openable;
 }
 
 } // namespace zentrel::com

@@ -50,18 +50,15 @@ void deviceLost(int n);
 // parents), where its device coming back shows.
 QStringList watchFolders(int n);
 
-// A lock file of a live process holds the device, and the folders such lock
-// files live in.
-bool lockedByLiveProcess(const QString &devicePath);
-QStringList lockFolders();
-
 // Stands in for the system's serial devices, in numbering order, for the
 // numberings settled from now on; nothing restores the system's.
 void overrideSerialDevices(std::function<QStringList()> devices);
 
 // True when port n exists and could be opened at this moment; the port is
 // left closed. A port another program holds (a live lock file, or exclusive
-// use on the device) fails, also for root.
+// use on the device) fails, also for root. A lock file of a process that no
+// longer runs is removed on the way when this user may. Why a port fails is
+// told by checkPort (serial/portaccess.h), which this answers from.
 bool ProbePort(int n);
 
 // The numbers ProbePort would accept, in order, asking the system for its

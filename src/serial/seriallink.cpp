@@ -40,11 +40,21 @@ SerialLink::SerialLink(QObject *parent) : QObject(parent)
 
 bool SerialLink::open()
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        m_refusal = {};
         return true;
+    }
     if (m_waiting)
         return lookAgain();
-    return openOn(com::devicePath(m_portNumber));
+    const QString path = com::devicePath(m_portNumber);
+    m_refusal = com::checkLocks(m_portNumber, path);
+    if (m_refusal.refused())
+        return false;
+    if (openOn(path))
+        return true;
+    if (m_port.error() == QSerialPort::PermissionError)
+        m_refusal = com::permissionRefusal(m_portNumber, path);
+    return false;
 }
 
 bool SerialLink::openOn(const QString &path)
@@ -108,19 +118,23 @@ bool SerialLink::lookAgain()
     m_lastLook.start();
     const QString path = com::devicePath(m_portNumber);
     QStringList folders = com::watchFolders(m_portNumber);
-    const bool locked = !path.isEmpty() && com::lockedByLiveProcess(path);
-    // The holder's lock going away is the sign to look again.
-    if (locked)
+    // A live holder, or a dead one's lock nobody may remove here: the lock
+    // going away is the sign to look again. A dead lock this user may remove
+    // is gone after the look.
+    const com::Refusal locked = com::checkLocks(m_portNumber, path);
+    m_refusal = locked;
+    if (locked.told())
         folders += com::lockFolders();
     folders.removeAll(QString());
     watch(folders);
-    if (path.isEmpty() || locked)
+    if (locked.refused())
         return false;
     if (m_lastAttempt.isValid() && m_lastAttempt.elapsed() < kAttemptGapMs)
         return false;
     m_lastAttempt.start();
     if (!com::ProbePort(m_portNumber) || !openOn(path))
         return false;
+    m_refusal = {};
     stopWaiting();
     Q_EMIT reopened();
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/portaccess.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFileSystemWatcher>
@@ -29,7 +31,10 @@ public:
     void setPortNumber(int n) { m_portNumber = n; }
 
     bool isOpen() const { return m_port.isOpen(); }
+    // Locks are judged before the device is opened (serial/portaccess.h).
     bool open();
+    // Why the last open failed, when that can be told; none after a success.
+    const com::Refusal &refusal() const { return m_refusal; }
     // Closes the port and ends any wait for its device.
     void close();
     bool isWaiting() const { return m_waiting; }
@@ -79,6 +84,7 @@ private:
     qint64 m_lineFreeAt = 0;
     int m_portNumber = 1;
     bool m_failing = false;
+    com::Refusal m_refusal;
 };
 
 } // namespace zentrel

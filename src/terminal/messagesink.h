@@ -8,14 +8,19 @@ inline const QString kAppTitle = QStringLiteral("Zentrel Vorlinker");
 
 // Where operator messages go: a modal box in the program, a recorder in tests.
 // Whoever shows one must expect the event loop to keep running until it is
-// dismissed.
+// dismissed. The informative text, when there is one, says why, under the
+// message.
 class MessageSink
 {
 public:
     virtual ~MessageSink() = default;
-    virtual void showMessage(const QString &text, const QString &title) = 0;
+    virtual void showMessage(const QString &text, const QString &title,
+                             const QString &informative) = 0;
 
-    void show(const QString &text) { showMessage(text, kAppTitle); }
+    void show(const QString &text, const QString &informative = {})
+    {
+        showMessage(text, kAppTitle, informative);
+    }
 };
 
 } // namespace zentrel

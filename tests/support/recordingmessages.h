@@ -19,11 +19,12 @@ public:
     {
         QString text;
         QString title;
+        QString informative;
     };
 
-    void showMessage(const QString &text, const QString &title) override
+    void showMessage(const QString &text, const QString &title, const QString &informative) override
     {
-        shown.append({text, title});
+        shown.append({text, title, informative});
         if (whileShown)
             whileShown();
     }
