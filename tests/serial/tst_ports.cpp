@@ -171,8 +171,6 @@ private Q_SLOTS:
         QTest::newRow("link to a plain file") << "file" << false;
         QTest::newRow("held by another serial program") << "serialport" << false;
         QTest::newRow("held exclusively") << "exclusive" << false;
-        QTest::newRow("live lock file") << "lockfile" << false;
-        QTest::newRow("lock file of a process long gone") << "stale" << true;
     }
 
     void probe()
@@ -184,8 +182,6 @@ private Q_SLOTS:
         dir.pin(4, device);
         QSerialPort holder(device.slavePath());
         int fd = -1;
-        QFile lock(QDir::tempPath() + QStringLiteral("/LCK..") +
-                   device.slavePath().mid(5).replace(u'/', u'_'));
         if (how == QLatin1String("dangling")) {
             dir.unpin(4);
         } else if (how == QLatin1String("file")) {
@@ -198,19 +194,12 @@ private Q_SLOTS:
             fd = ::open(device.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
             QVERIFY(fd >= 0);
             QCOMPARE(::ioctl(fd, TIOCEXCL), 0);
-        } else if (how != QLatin1String("pinned")) {
-            QVERIFY(lock.open(QIODevice::WriteOnly));
-            lock.write(how == QLatin1String("stale")
-                           ? QByteArray("999999999\n")
-                           : QByteArray::number(::getpid()) + "\nother\nhost\n");
-            lock.close();
         }
         QCOMPARE(com::ProbePort(4), free);
         if (fd >= 0) {
             ::ioctl(fd, TIOCNXCL);
             ::close(fd);
         }
-        lock.remove();
         QVERIFY(!com::ProbePort(3) && !com::ProbePort(-1) && !com::ProbePort(17));
         if (free) {
             QCOMPARE(com::devicePath(4), device.slavePath());
