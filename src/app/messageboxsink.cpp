@@ -6,7 +6,12 @@ namespace zentrel {
 
 void MessageBoxSink::showMessage(const QString &text, const QString &title)
 {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, m_parent.data());
+    showMessageOver(m_parent.data(), text, title);
+}
+
+void MessageBoxSink::showMessageOver(QWidget *window, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, window);
     box.exec();
 }
 

@@ -15,6 +15,7 @@ class MessageBoxSink : public MessageSink
 public:
     void setParentWindow(QWidget *window) { m_parent = window; }
     void showMessage(const QString &text, const QString &title) override;
+    void showMessageOver(QWidget *window, const QString &text, const QString &title) override;
 
 private:
     QPointer<QWidget> m_parent;
