@@ -26,6 +26,7 @@ public:
     // Waits for the end, then the exit code; -1 when it did not end in time.
     int waitForExit(int timeoutMs = 10000);
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    qint64 processId() const { return m_process.processId(); }
 
 private:
     void collect();
