@@ -84,7 +84,6 @@ private Q_SLOTS:
         }
         std::vector<std::unique_ptr<ChildProcess>> children;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        QTemporaryDir runtime;
         // A tool's output once it ended well, or a server's once it said `ready`.
         const auto run = [&](const QString &program, const QStringList &arguments,
                              const QString &ready = {}) {
@@ -94,7 +93,7 @@ private Q_SLOTS:
             return child.waitForExit(5000) == 0 ? child.output().trimmed() : QString();
         };
         environment.insert("QT_QPA_PLATFORM", platform == "wayland" ? "wayland" : "xcb");
-        environment.insert("XDG_RUNTIME_DIR", runtime.path());
+        environment.insert("XDG_RUNTIME_DIR", dir.path()); // private, as weston wants
         environment.insert("WAYLAND_DISPLAY", "zentrel-test");
         if (platform == "wayland") {
             const QStringList weston{"--backend=headless-backend.so", "--socket=zentrel-test"};
