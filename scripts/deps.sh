@@ -9,6 +9,7 @@ packages=(
     libzstd-dev
     libgl-dev fonts-dejavu-core
     xvfb xauth xdotool
+    openbox weston qt6-wayland
     desktop-file-utils
     bsdextrautils
 )

@@ -7,7 +7,18 @@ namespace zentrel {
 void MessageBoxSink::showMessage(const QString &text, const QString &title,
                                  const QString &informative)
 {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, m_parent.data());
+    showBox(m_parent.data(), text, title, informative);
+}
+
+void MessageBoxSink::showMessageOver(QWidget *window, const QString &text, const QString &title)
+{
+    showBox(window, text, title, {});
+}
+
+void MessageBoxSink::showBox(QWidget *window, const QString &text, const QString &title,
+                             const QString &informative)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, window);
     box.setInformativeText(informative);
     box.exec();
 }

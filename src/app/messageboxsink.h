@@ -16,8 +16,12 @@ public:
     void setParentWindow(QWidget *window) { m_parent = window; }
     void showMessage(const QString &text, const QString &title,
                      const QString &informative) override;
+    void showMessageOver(QWidget *window, const QString &text, const QString &title) override;
 
 private:
+    static void showBox(QWidget *window, const QString &text, const QString &title,
+                        const QString &informative);
+
     QPointer<QWidget> m_parent;
 };
 

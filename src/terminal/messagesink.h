@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace zentrel {
 
 inline const QString kAppTitle = QStringLiteral("Zentrel Vorlinker");
@@ -16,10 +18,22 @@ public:
     virtual ~MessageSink() = default;
     virtual void showMessage(const QString &text, const QString &title,
                              const QString &informative) = 0;
+    // A message raised by a window of its own, such as a dialog, belongs to
+    // that window: modal to it and kept above it, not above the main window
+    // it may cover. Sinks without windows need not care.
+    virtual void showMessageOver(QWidget *window, const QString &text, const QString &title)
+    {
+        static_cast<void>(window);
+        showMessage(text, title, {});
+    }
 
     void show(const QString &text, const QString &informative = {})
     {
         showMessage(text, kAppTitle, informative);
+    }
+    void showOver(QWidget *window, const QString &text)
+    {
+        showMessageOver(window, text, kAppTitle);
     }
 };
 

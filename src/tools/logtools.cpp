@@ -51,7 +51,15 @@ QString LogTools::askFileName()
     dialog.setObjectName(QStringLiteral("CDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = kFilter.split(QStringLiteral(";;"));
+    // The dialog shows a filter's text less its last parenthesis, which holds
+    // the patterns it applies, so each label keeps its own parenthesis and the
+    // patterns follow it. Native dialogs cut the label at its first
+    // parenthesis instead, so the program keeps to Qt's own.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    QStringList filters;
+    for (qsizetype k = 0; k < kFilterLabels.size(); ++k)
+        filters.append(kFilterLabels.at(k) + QStringLiteral(" (") + kFilterPatterns.at(k) + u')');
     dialog.setNameFilters(filters);
     // A name typed without an extension under the log filter becomes a .log file;
     // the dialog asks before replacing whatever name results.

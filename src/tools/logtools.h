@@ -30,7 +30,11 @@ class LogTools : public QObject
     Q_OBJECT
 
 public:
-    inline static const QString kFilter = QStringLiteral("Log files (*.log);;All files (*.*)");
+    // What the save dialog's file type list shows, and the patterns behind
+    // it: "*.*" would hide every file whose name has no dot.
+    inline static const QStringList kFilterLabels{QStringLiteral("Log files (*.log)"),
+                                                  QStringLiteral("All files (*.*)")};
+    inline static const QStringList kFilterPatterns{QStringLiteral("*.log"), QStringLiteral("*")};
 
     // Wires the window's ClearCmd, SaveLogCmd and FontCmd buttons to itself.
     LogTools(LogView &log, LogWriter &writer, MessageSink &messages, QWidget *window);

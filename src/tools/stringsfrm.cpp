@@ -76,6 +76,7 @@ void StringsFrm::Form_Load()
         if (lines.at(line).prefixOk)
             m_fields[size_t(line - settings::kFirstStringLine)]->setText(lines.at(line).value);
     }
+    // The dialog is not on screen yet, so this one goes over the main window.
     if (lines.size() < settings::kLineCount)
         m_messages.show(settings::kReadError);
 }
@@ -89,14 +90,14 @@ bool StringsFrm::SaveINI()
     // A character the 8-bit file cannot hold is the operator's to mend, so it
     // is named before anything is written.
     if (const auto refusal = settings::unsavableCharacter(values)) {
-        m_messages.show(*refusal);
+        m_messages.showOver(this, *refusal);
         return false;
     }
     const auto content = settings::compose(values);
     // The file is replaced whole or not at all, so a failure leaves it as it was.
     if (content && settings::writeFile(*content))
         return true;
-    m_messages.show(settings::kSaveError);
+    m_messages.showOver(this, settings::kSaveError);
     return false;
 }
 

@@ -1,0 +1,139 @@
+#include "app/programlife.h"
+#include "simprocess.h"
+#include "terminalharness.h"
+#include "tools/stringsfrm.h"
+
+#include <csignal>
+
+using namespace zentrel::test;
+
+// Where the program ends, its real boxes answered as an operator would: by keys
+// and clicks on X11, from within the process offscreen, where nothing else can.
+class TestProgramLife : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void life_data()
+    {
+        QTest::addColumn<QByteArray>("platform");
+        QTest::addColumn<bool>("pinned");
+        QTest::addColumn<QStringList>("boxes"); // each box's parent, in turn
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QByteArray>("saved");
+        const QByteArray good = iniWith("1", "Hex", {"a"}), lf = QByteArray(good).replace("\r", "");
+        const QByteArray bad = QByteArray(good).replace("Port", "port").replace("View", "view");
+        const QStringList splash{"frmSplash"};
+        for (const QByteArray p : {"x11", "openbox", "offscreen"}) {
+            QTest::newRow(p + ": no port, its message ends it") << p << false << splash << lf << lf;
+            QTest::newRow(p + ": bad settings told, the main window runs until closed")
+                << p << true << splash + splash << bad << iniWith("", "Standard", {"a"});
+        }
+        QTest::newRow("offscreen: the quick strings box is the dialog's")
+            << QByteArray("offscreen") << true << QStringList{"StringsFrm"} << good << good;
+        // Read with bare LFs, saved with CR LF.
+        QTest::newRow("wayland: the main window holds its port, SIGTERM saves")
+            << QByteArray("wayland") << true << QStringList() << lf << good;
+    }
+
+    void life()
+    {
+        QFETCH(QByteArray, platform);
+        QFETCH(bool, pinned);
+        QFETCH(QStringList, boxes);
+        QFETCH(QByteArray, ini);
+        QFETCH(QByteArray, saved);
+        const QString tools = "which Xvfb xdotool openbox weston >/dev/null";
+        if (platform != "offscreen" && QProcess::execute("sh", {"-c", tools})) {
+            QVERIFY2(qgetenv("CI") != "true", "a display tool is missing (scripts/deps.sh)");
+            QSKIP("a display server or xdotool is missing (scripts/deps.sh installs them)");
+        }
+        AppDirectory dir;
+        PseudoTerminal device;
+        if (pinned)
+            dir.pin(1, device);
+        dir.writeIni(ini);
+        if (platform == "offscreen") {
+            // One hand answers each box; the other, at the main window, has
+            // the quick strings dialog refuse a character, then closes it.
+            QStringList parents;
+            QTimer boxHand, mainHand;
+            connect(&boxHand, &QTimer::timeout, [&parents] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    parents << box->parentWidget()->objectName();
+                    QTest::keyClick(box, Qt::Key_Return);
+                }
+            });
+            connect(&mainHand, &QTimer::timeout, [strings = boxes.contains("StringsFrm")] {
+                auto *main = qobject_cast<zentrel::Terminal *>(QApplication::activeWindow());
+                if (main && strings) {
+                    main->CfgStrCmd_Click();
+                    main->stringsDialog()->findChild<QLineEdit *>("Str1Txt")->setText("\u20ac");
+                    main->stringsDialog()->cmdApply_Click();
+                }
+                if (main)
+                    main->close();
+            });
+            boxHand.start(50);
+            mainHand.start(50);
+            QTimer::singleShot(15000, &boxHand, [] { QCoreApplication::exit(1); });
+            QCOMPARE(zentrel::runProgram(), 0);
+            QCOMPARE(parents, boxes);
+            QCOMPARE(dir.readIni(), saved);
+            return;
+        }
+        std::vector<std::unique_ptr<ChildProcess>> children;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // A tool's output once it ended well, or a server's once it said `ready`.
+        const auto run = [&](const QString &program, const QStringList &arguments,
+                             const QString &ready = {}) {
+            auto &child = *children.emplace_back(new ChildProcess(program, arguments, environment));
+            if (!ready.isEmpty())
+                return child.waitForLine(ready, 5000) ? child.output() : QString();
+            return child.waitForExit(5000) == 0 ? child.output().trimmed() : QString();
+        };
+        environment.insert("QT_QPA_PLATFORM", platform == "wayland" ? "wayland" : "xcb");
+        environment.insert("XDG_RUNTIME_DIR", dir.path()); // private, as weston wants
+        environment.insert("WAYLAND_DISPLAY", "zentrel-test");
+        if (platform == "wayland") {
+            const QStringList weston{"--backend=headless-backend.so", "--socket=zentrel-test"};
+            QVERIFY(!run("weston", weston + QStringList{"--log=/dev/stdout"}, "shell").isEmpty());
+            environment.insert("WAYLAND_DEBUG", "client");
+        } else { // Xvfb picks a free display and writes its number to the descriptor given.
+            const QString display = run("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"}, "\n");
+            environment.insert("DISPLAY", ':' + display.trimmed());
+            if (platform == "openbox")
+                QVERIFY(!run("openbox", {"--startup", "echo managing"}, "managing").isEmpty());
+        }
+        QVERIFY(QFile::copy(ZENTREL_PROGRAM_PATH, dir.filePath("zentrel")));
+        ChildProcess zentrel(dir.filePath("zentrel"), {}, environment);
+        if (platform == "wayland") {
+            QTRY_VERIFY_WITH_TIMEOUT(zentrel.errors().contains("set_title(\"Zentrel Vorlinker\")"),
+                                     10000);
+            const QString fds = QStringLiteral("/proc/%1/fd").arg(zentrel.processId());
+            QVERIFY(!run("find", {fds, "-lname", device.slavePath()}).isEmpty());
+            zentrel.sendSignal(SIGTERM);
+        }
+        // Each box, then the main window, maps as a new window of the program's title.
+        const QStringList search{"search", "--onlyvisible", "--name", "^Zentrel Vorlinker$"};
+        const qsizetype windows = platform == "wayland" ? 0 : boxes.size() + pinned;
+        QStringList seen;
+        for (int k = 0; k < windows; ++k) {
+            for (int tries = 0; seen.size() == k && tries < 80; ++tries, QTest::qWait(100))
+                for (const QString &id : run("xdotool", search).split(u'\n', Qt::SkipEmptyParts))
+                    seen << (seen.contains(id) ? QStringList() : QStringList{id});
+            QVERIFY2(seen.size() == k + 1 && zentrel.isRunning(), qPrintable(zentrel.errors()));
+            if (k < boxes.size())
+                run("xdotool", {"windowfocus", "--sync", seen.last(), "key", "Return"});
+            else if (platform == "openbox")
+                run("xdotool", {"windowactivate", "--sync", seen.last(), "key", "alt+F4"});
+            else // no window manager, no close box: the Exit button
+                run("xdotool", {"mousemove", "--window", seen.last(), "488", "424", "click", "1"});
+        }
+        QCOMPARE(zentrel.waitForExit(5000), 0);
+        QCOMPARE(dir.readIni(), saved);
+    }
+};
+
+QTEST_MAIN(TestProgramLife)
+#include "tst_programlife.moc"
