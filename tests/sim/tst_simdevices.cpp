@@ -145,20 +145,6 @@ private Q_SLOTS:
         QVERIFY2(reply.endsWith(ending), reply.toHex(' ').constData());
         QCOMPARE(reply.isEmpty(), ending.isEmpty());
     }
-
-    // None answers nothing, ACK, NACK the ACK, the message mode a line first.
-    void showControllerResponseModes()
-    {
-        ShowControllerDevice device(1);
-        const QByteArray on3 = packet(1, 0, "02 02");
-        QCOMPARE(replies(device, on3), QByteArray());
-        QCOMPARE(replies(device, packet(1, 1, "02 02")), kAck);
-        QCOMPARE(bytewise(device, packet(1, 2, "02 02")), "output 3 on\r" + kAck);
-        replies(device, packet(1, 0, "28 02 C8")); // variable 3 = 200
-        replies(device, packet(1, 0, "2F 02 64")); // variable 3 += 100
-        replies(device, packet(1, 0, "31 04 02")); // variable 5 = variable 3
-        QCOMPARE(replies(device, packet(1, 2, "3A 04")), "variable 5 = 44\r" + kAck);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSimDevices)

@@ -338,29 +338,6 @@ private Q_SLOTS:
         QCOMPARE(view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum(),
                  !scrolledUp);
     }
-
-    void scrollRangeCatchesUpWithGrowingLine()
-    {
-        LogView view;
-        view.resize(300, 160);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        view.log().appendLine("Receiving: ");
-        // A device streaming into one line, a piece every few milliseconds,
-        // then silence: the last width must still become scrollable.
-        for (int piece = 0; piece < 40; ++piece) {
-            view.log().append(QByteArray(20, 'x'));
-            view.contentChanged();
-            QTest::qWait(5);
-        }
-        auto *horizontal = view.horizontalScrollBar();
-        const double width = QFontMetricsF(view.font()).horizontalAdvance(QLatin1Char('M'));
-        const int wanted = int(view.log().longestLine() * width + 2 * 3 - view.viewport()->width());
-        QTRY_COMPARE(horizontal->maximum(), wanted);
-        horizontal->setValue(horizontal->maximum());
-        letItPaint();
-        QCOMPARE(onScreen(view), repainted(view));
-    }
 };
 
 QTEST_MAIN(TestSpill)
