@@ -8,7 +8,8 @@
 using namespace zentrel::test;
 
 // Where the program ends, its real boxes answered as an operator would: by keys
-// and clicks on X11, from within the process offscreen, where nothing else can.
+// and clicks on X11, from within the process offscreen, where nothing else can;
+// and what an operator's keys reach on the way.
 class TestProgramLife : public QObject
 {
     Q_OBJECT
@@ -17,7 +18,8 @@ private Q_SLOTS:
     void life_data()
     {
         QTest::addColumn<QByteArray>("platform");
-        QTest::addColumn<bool>("pinned");
+        QTest::addColumn<QString>("port");      // a pseudo-terminal, the simulator, or none
+        QTest::addColumn<QString>("play");      // at the main window, before it is closed
         QTest::addColumn<QStringList>("boxes"); // each box's parent, in turn
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QByteArray>("saved");
@@ -25,21 +27,33 @@ private Q_SLOTS:
         const QByteArray bad = QByteArray(good).replace("Port", "port").replace("View", "view");
         const QStringList splash{"frmSplash"};
         for (const QByteArray p : {"x11", "openbox", "offscreen"}) {
-            QTest::newRow(p + ": no port, its message ends it") << p << false << splash << lf << lf;
+            QTest::newRow(p + ": no port, its message ends it") << p << "none"
+                                                                << "" << splash << lf << lf;
             QTest::newRow(p + ": bad settings told, the main window runs until closed")
-                << p << true << splash + splash << bad << iniWith("", "Standard", {"a"});
+                << p << "pty"
+                << "" << splash + splash << bad << iniWith("", "Standard", {"a"});
         }
         QTest::newRow("offscreen: the quick strings box is the dialog's")
-            << QByteArray("offscreen") << true << QStringList{"StringsFrm"} << good << good;
+            << QByteArray("offscreen") << "pty"
+            << "" << QStringList{"StringsFrm"} << good << good;
+        QTest::newRow("openbox: the quick strings dialog takes the keys at once")
+            << QByteArray("openbox") << "pty"
+            << "strings" << QStringList() << good << iniWith("1", "Hex", {"a\"XY\""});
+        const QByteArray strings = iniWith("1", "Standard", {"\"PL\" h0d", "\"?V\" h0d"});
+        QTest::newRow("x11: F1 and F2 reach the simulator, its answers come back, Ctrl+C saves")
+            << QByteArray("x11") << "sim"
+            << "keys" << QStringList() << strings << strings;
         // Read with bare LFs, saved with CR LF.
         QTest::newRow("wayland: the main window holds its port, SIGTERM saves")
-            << QByteArray("wayland") << true << QStringList() << lf << good;
+            << QByteArray("wayland") << "pty"
+            << "" << QStringList() << lf << good;
     }
 
     void life()
     {
         QFETCH(QByteArray, platform);
-        QFETCH(bool, pinned);
+        QFETCH(QString, port);
+        QFETCH(QString, play);
         QFETCH(QStringList, boxes);
         QFETCH(QByteArray, ini);
         QFETCH(QByteArray, saved);
@@ -50,8 +64,16 @@ private Q_SLOTS:
         }
         AppDirectory dir;
         PseudoTerminal device;
-        if (pinned)
+        const bool pinned = port != "none";
+        if (port == "pty")
             dir.pin(1, device);
+        std::unique_ptr<ChildProcess> sim;
+        if (port == "sim") { // its own link, made afresh
+            QFile::remove(dir.filePath("ports/COM1"));
+            sim = std::make_unique<ChildProcess>(ZENTREL_SIM_PATH,
+                                                 QStringList{"--port", "1", "--dir", dir.path()});
+            QVERIFY2(sim->waitForLine("on port 1"), qPrintable(sim->errors()));
+        }
         dir.writeIni(ini);
         if (platform == "offscreen") {
             // One hand answers each box; the other, at the main window, has
@@ -123,9 +145,33 @@ private Q_SLOTS:
                 for (const QString &id : run("xdotool", search).split(u'\n', Qt::SkipEmptyParts))
                     seen << (seen.contains(id) ? QStringList() : QStringList{id});
             QVERIFY2(seen.size() == k + 1 && zentrel.isRunning(), qPrintable(zentrel.errors()));
-            if (k < boxes.size())
+            if (k < boxes.size()) {
                 run("xdotool", {"windowfocus", "--sync", seen.last(), "key", "Return"});
-            else if (platform == "openbox")
+                continue;
+            }
+            if (play == "keys") { // quick strings 1 and 2, then Ctrl+C where it was started
+                int replies = 0;
+                for (const auto &[key, line] : {std::pair{"F1", "PL<0D>: PL play -> R<0D>"},
+                                                {"F2", "?V<0D>: ?V firmware version"}}) {
+                    run("xdotool", {"windowfocus", "--sync", seen.last(), "key", key});
+                    QVERIFY2(sim->waitForLine(line), qPrintable(sim->output()));
+                    ++replies;
+                    QTRY_COMPARE_WITH_TIMEOUT(sim->output().count("the program has read the reply"),
+                                              replies, 10000);
+                }
+                zentrel.sendSignal(SIGINT);
+                break;
+            }
+            if (play == "strings") { // Configure Strings clicked; the keys go where the focus is
+                run("xdotool", {"mousemove", "--window", seen.last(), "444", "128", "click", "1"});
+                const QStringList dialog{"search", "--onlyvisible", "--name", "^Quick String"};
+                QString id;
+                for (int tries = 0; id.isEmpty() && tries < 80; ++tries, QTest::qWait(100))
+                    id = run("xdotool", dialog).section(u'\n', 0, 0);
+                run("xdotool", {"type", "\"XY\""});
+                run("xdotool", {"mousemove", "--window", id, "204", "168", "click", "1"}); // OK
+            }
+            if (platform == "openbox")
                 run("xdotool", {"windowactivate", "--sync", seen.last(), "key", "alt+F4"});
             else // no window manager, no close box: the Exit button
                 run("xdotool", {"mousemove", "--window", seen.last(), "488", "424", "click", "1"});
