@@ -1,5 +1,6 @@
 #include "app/aboutbox.h"
 #include "serial/com.h"
+#include "showctl/showctllayout.h"
 #include "terminalharness.h"
 #include "testhelpers.h"
 #include "tools/settingsfile.h"
@@ -37,6 +38,24 @@ const struct
     {"MP3Frame", "MP3PlayCmd", "PL\r"},
     {"EightBitFrm", "SCSetCmd", QByteArray::fromHex("F500000142 43")},
 };
+
+// What a control's text needs and has: up to where its middle line meets an edge or another
+// control. A button's caption is clipped by its frame alone, not Fusion's 80 px floor and margins.
+std::pair<int, int> fit(QWidget *widget)
+{
+    const QRect own = widget->geometry();
+    int has = 0;
+    while (has < own.width() && widget->isAncestorOf(widget->parentWidget()->childAt(
+                                    own.left() + has, own.center().y())))
+        ++has;
+    if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        has -= 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        return {button->fontMetrics().horizontalAdvance(button->text()), has};
+    }
+    if (auto *list = qobject_cast<QComboBox *>(widget)) // a hint for the items it holds now
+        list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return {std::max(widget->sizeHint().width(), widget->minimumSizeHint().width()), has};
+}
 
 } // namespace
 
@@ -413,16 +432,6 @@ private Q_SLOTS:
         QCOMPARE(t.window->VekComm().portNumber(), 1);
     }
 
-    void choosingTheOpenPortReopensIt()
-    {
-        TerminalHarness t;
-        t.pick("PortCmb", "1");
-        QVERIFY(t.messages.shown.isEmpty());
-        QVERIFY(t.window->VekComm().isOpen());
-        t.window->SendCommand("A");
-        QCOMPARE(t.device.read(1), QByteArray("A"));
-    }
-
     void aboutBoxOpensOnlyOnTheBareBackground_data()
     {
         QTest::addColumn<QString>("target");
@@ -484,6 +493,41 @@ private Q_SLOTS:
         // The line still works both ways afterwards.
         t.window->SendCommand("PL\r");
         QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+    }
+
+    // Under the font the package depends on; also run at 150 and 200 %.
+    void everyTextFits_data()
+    {
+        QTest::addColumn<QString>("command"); // on the 8-Bit panel; none: Rapid Fire runs
+        QTest::newRow("Rapid Fire running") << QString();
+        for (const auto &command : showctl::kCommands)
+            QTest::addRow("8-Bit panel showing %s", command.name) << command.name;
+    }
+
+    void everyTextFits()
+    {
+        QFETCH(QString, command);
+        applyFormStyle(); // under the font the package depends on, never a stand-in
+        QCOMPARE(QFontInfo(QApplication::font()).family(), QStringLiteral("DejaVu Sans"));
+        test::TerminalHarness t;
+        test::PseudoTerminal highest; // the widest number the port list can hold
+        t.dir.pin(com::kHighestPort, highest);
+        t.window = nullptr;
+        t.window = std::make_unique<Terminal>(t.messages);
+        t.window->CfgStrCmd_Click();
+        t.window->SendCommand("A");
+        command.isEmpty() ? t.click("RapidCmd") : t.pick("SCCmdCmb", command);
+        int checked = 0, clipped = 0;
+        for (auto *widget : t.window->findChildren<QWidget *>()) {
+            const ControlSpec *row = specOf(widget);
+            if (!row || row->kind == ControlKind::Text || widget->isHidden() || !++checked)
+                continue;
+            if (const auto [needs, has] = fit(widget); needs > has && ++clipped)
+                qWarning("%s %s: needs %d px, has %d px",
+                         qPrintable(widget->parentWidget()->objectName()), row->name, needs, has);
+        }
+        QVERIFY(checked > 90);
+        QCOMPARE(clipped, 0);
     }
 };
 

@@ -447,20 +447,6 @@ private Q_SLOTS:
         QCOMPARE(result.bytes.toHex(' ').toUpper(), packet ? expected.toLatin1() : QByteArray());
     }
 
-    void showControllerLists()
-    {
-        // Inside the long lists, where order and wording matter.
-        const auto add = showctl::commandLayout(QStringLiteral("AddVar"));
-        QVERIFY(add);
-        QCOMPARE(add->data2.items.value(255), QStringLiteral("255"));
-        QCOMPARE(add->data2.items.value(256), QStringLiteral("Variable 1"));
-        const auto pulse = showctl::commandLayout(QStringLiteral("Pulse"));
-        QCOMPARE(pulse->data2.items.mid(0, 2), (QStringList{"1 Frame", "2 Frames"}));
-        QCOMPARE(showctl::commandLayout(QStringLiteral("On"))->data1.items.value(64),
-                 QStringLiteral("Flag 1"));
-        QVERIFY(!showctl::commandLayout(QStringLiteral("addvar")));
-    }
-
     void writerPieces_data()
     {
         QTest::addColumn<bool>("oldFile");

@@ -128,19 +128,12 @@ private Q_SLOTS:
         QTest::newRow("port 0 only by a pin")
             << QStringList{"0=/dev/pts/7"} << QStringList{"/dev/ttyS0"}
             << QStringList{"0=/dev/pts/7", "1=/dev/ttyS0"};
-        QTest::newRow("never beyond 16") << QStringList{} <<
-            [] {
-                QStringList many;
-                for (int i = 0; i < 20; ++i)
-                    many.append(QStringLiteral("/dev/ttyUSB%1").arg(i));
-                return many;
-            }() <<
-            [] {
-                QStringList expected;
-                for (int n = 1; n <= 16; ++n)
-                    expected.append(QStringLiteral("%1=/dev/ttyUSB%2").arg(n).arg(n - 1));
-                return expected;
-            }();
+        QStringList many, sixteen;
+        for (int i = 0; i < 20; ++i)
+            many.append(QStringLiteral("/dev/ttyUSB%1").arg(i));
+        for (int n = 1; n <= 16; ++n)
+            sixteen.append(QStringLiteral("%1=/dev/ttyUSB%2").arg(n).arg(n - 1));
+        QTest::newRow("never beyond 16") << QStringList{} << many << sixteen;
     }
 
     void numbering()

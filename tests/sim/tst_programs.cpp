@@ -1,8 +1,11 @@
+#include "devicefactory.h"
+#include "showcontrollerdevice.h"
 #include "simprocess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -11,6 +14,7 @@
 
 using zentrel::test::ChildProcess;
 using zentrel::test::LineEnd;
+using namespace zentrel::sim;
 
 namespace {
 
@@ -42,15 +46,146 @@ struct Sim : SimDirectory, ChildProcess
     {}
 };
 
+const QByteArray kAck(1, ShowControllerDevice::kAck);
+const QByteArray kNack(1, ShowControllerDevice::kNack);
+
+// A framed show-controller packet with its checksum, the body given in hex.
+QByteArray packet(uchar target, uchar mode, const char *body)
+{
+    QByteArray bytes = QByteArray::fromHex(body);
+    bytes.prepend(char(bytes.size())).prepend(char(mode)).prepend(char(target));
+    uint sum = 0;
+    for (const char c : bytes)
+        sum += uchar(c);
+    return char(0xF5) + bytes + char(sum & 0xFF);
+}
+
+// What the device answers to the input, then to the line going quiet.
+QByteArray replies(SimDevice &device, QByteArrayView input, bool thenQuiet = true)
+{
+    QByteArray all;
+    for (const auto &exchange : device.feed(input))
+        all += exchange.reply;
+    for (const auto &exchange : thenQuiet ? device.lineIdle() : QList<Exchange>())
+        all += exchange.reply;
+    return all;
+}
+
+QByteArray bytewise(SimDevice &device, const QByteArray &input)
+{
+    QByteArray all;
+    for (const char c : input)
+        all += replies(device, QByteArrayView(&c, 1), false);
+    return all;
+}
+
 } // namespace
 
-// The simulator as a user runs it (options, the link it pins, the line),
+// The simulator's devices, written from the protocols, apart from the line;
+// the simulator as a user runs it (options, the link it pins, the line);
 // and both programs installed.
 class TestPrograms : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void ascii_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("expected"); // a pattern where it starts with ^
+        const auto row = [](const char *name, const char *family, int unit, const char *input,
+                            const char *reply) {
+            QTest::newRow(name) << QString::fromLatin1(family) << unit << QByteArray(input)
+                                << QByteArray(reply);
+        };
+        row("no prefix answers", "pelvox2", 1, "PL\r", "R\r");
+        row("star answers", "pelvox2", 3, "*@PL\r", "R\r");
+        row("other unit is silent, even on unknown commands", "pelvox2", 1, "5@ZZ\r", "");
+        row("digit and star is no unit of ours", "pelvox2", 1, "1*@PL\r", "");
+        row("four-digit prefix is no prefix", "pelvox2", 1, "1234@PL\r", "E\r");
+        row("nothing before the carriage return", "pelvox2", 1, "PL", "");
+        row("empty line refused", "pelvox2", 1, "\r", "E\r");
+        row("argument where none belongs", "pelvox2", 1, "5PL\r", "E\r");
+        row("p2 unit ID 127 refused", "pelvox2", 1, "127ID\r", "E\r");
+        row("p2 has no debug mode", "pelvox2", 1, "1DM\r", "E\r");
+        row("p2 unit ID is its own", "pelvox2", 1, "ID\r", "^1\\r$");
+        row("hd video format", "pelvoxhd", 1, "\"1080i25-16:9\"VD\r", "R\r");
+        row("hd version", "pelvoxhd", 1, "?V\r", "\\d\\.\\d[^\\r]*\\r$");
+        row("wendlo assign to all", "wendlo", 1, "25*SE\r", "R\r");
+        row("wendlo file 512 refused", "wendlo", 1, "5123SE\r", "E\r");
+        row("wendlo channel 9 refused", "wendlo", 1, "9PL\r", "E\r");
+        row("orbalite rename", "orbalite", 1, "SONG1MP3NEWMP3RN\r", "R\r");
+        row("orbalite storage", "orbalite", 1, "?R\r", "^\\d+ KB\\r$");
+    }
+
+    void ascii()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, unit);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, expected);
+        const auto device = makeDevice(family, unit);
+        const QByteArray reply = replies(*device, input);
+        if (expected.startsWith('^') || expected.endsWith('$'))
+            QVERIFY2(QRegularExpression(QString::fromLatin1(expected))
+                         .match(QString::fromLatin1(reply))
+                         .hasMatch(),
+                     reply.constData());
+        else
+            QCOMPARE(reply, expected);
+        // The same bytes one at a time, as a slow line brings them.
+        QCOMPARE(bytewise(*makeDevice(family, unit), input), reply);
+    }
+
+    void asciiDeviceRemembers()
+    {
+        const auto device = makeDevice(QStringLiteral("pelvox2"), 1);
+        QCOMPARE(replies(*device, "10.1.2.3IP\r12SE\rPA\r"), QByteArray("R\rR\rR\r"));
+        QCOMPARE(replies(*device, "IP\r?C\r?P\r"), QByteArray("10.1.2.3\r12\rPA\r"));
+        QCOMPARE(replies(*device, "1@45ID\r"), QByteArray("R\r"));
+        QCOMPARE(replies(*device, "1@PL\r"), QByteArray());
+        QCOMPARE(replies(*device, "45@ID\r"), QByteArray("45\r"));
+    }
+
+    void showController_data()
+    {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("ending");
+        const auto row = [](const char *name, int address, const QByteArray &input,
+                            const QByteArray &end) {
+            QTest::newRow(name) << address << input << end;
+        };
+        const auto hex = [](const char *text) { return QByteArray::fromHex(text); };
+        row("on output 1, ACK", 1, hex("F5 01 01 02 02 00 06"), kAck);
+        row("send version, none", 0, hex("F5 00 00 01 42 43"), "");
+        row("toggle flag 1, message", 5, hex("F5 05 02 02 06 40 4F"), "\r" + kAck);
+        row("outport bank 2, checksum wraps", 121, hex("F5 79 02 03 20 01 FF 9E"), "\r" + kAck);
+        row("blink output 64 for 255 frames", 12, hex("F5 0C 01 03 04 3F FF 52"), kAck);
+        row("packet for another controller ignored", 1, packet(2, 1, "77"), "");
+        row("junk before a good packet", 1, hex("00 11") + packet(1, 1, "42"), kNack + kAck);
+        row("wrong checksum", 1, hex("F5 01 01 02 02 00 07"), kNack);
+        row("missing start byte", 1, hex("01 01 02 02 00 06"), kNack);
+        row("length one too long for On", 1, packet(1, 1, "02 00 00"), kNack);
+        row("unknown opcode", 1, packet(1, 1, "77"), kNack);
+        row("unknown response mode", 1, packet(1, 3, "42"), kNack);
+        row("blink of 0 frames", 1, packet(1, 1, "04 00 00"), kNack);
+        row("message out without message", 1, packet(1, 1, "0D 01"), kNack);
+    }
+
+    void showController()
+    {
+        QFETCH(int, address);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, ending);
+        ShowControllerDevice device(address);
+        const QByteArray reply = replies(device, input);
+        QVERIFY2(reply.endsWith(ending), reply.toHex(' ').constData());
+        QCOMPARE(reply.isEmpty(), ending.isEmpty());
+    }
+
     void helpSaysRepliesAreIllustrative()
     {
         ChildProcess sim(kSim, {QStringLiteral("--help")});

@@ -292,6 +292,7 @@ private Q_SLOTS:
         QCOMPARE(t.find<QComboBox>("ViewCmb")->currentText(), QStringLiteral("Hex"));
         QCOMPARE(t.window->VekComm().portNumber(), 1);
         QVERIFY(t.window->VekComm().isOpen());
+        QVERIFY(t.messages.shown.isEmpty()); // choosing the open port again reopens it quietly
     }
 
     void applyWritesSevenLines()
