@@ -16,15 +16,6 @@ using namespace zentrel::test;
 
 namespace {
 
-// Every byte value in turn, as a device that sends anything at all would.
-QByteArray everyByteValue(qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char(i & 0xFF);
-    return bytes;
-}
-
 // Each tab's frame, its Play (the 8-Bit panel's Send) and what that sends
 // with unit ID 5 ticked.
 const struct
@@ -479,7 +470,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, view);
         QFETCH(int, charactersPerByte);
         TerminalHarness t(iniWith("1", view));
-        const QByteArray flood = everyByteValue(1024 * 1024);
+        QByteArray flood(1 << 20, Qt::Uninitialized); // every byte value in turn
+        for (qsizetype i = 0; i < flood.size(); ++i)
+            flood[i] = char(i & 0xFF);
         t.device.write(flood);
         const qsizetype expected = sizeof kReceivedLabel - 1 + flood.size() * charactersPerByte;
         QTRY_COMPARE_WITH_TIMEOUT(t.logText().size(), expected, 20000);

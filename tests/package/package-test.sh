@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package and checks it the way a user meets it: lintian,
-# the AppStream metadata and the manual pages validate (tst_programs checks
-# the desktop entry);
-# `apt-get install` of the .deb pulls in what it needs; run as an ordinary
-# user on a virtual display, a Pelvox2 panel button sends its command to the
-# simulator and the answer reaches the log, read back through Save Log; a
-# purge leaves no file behind under /usr, /etc and /var. Needs root, as it
-# installs packages; `scripts/test.sh --package` runs it.
+# Builds the Debian package and checks it as a user meets it: lintian, the
+# AppStream metadata and the manual pages validate; `apt-get install` pulls in
+# what it needs; run by an ordinary user on a virtual display, Play reaches the
+# simulator and its answer the log, read back through Save Log; a purge leaves
+# nothing behind under /usr, /etc and /var. As root: `scripts/test.sh --package`.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -114,13 +111,9 @@ done
 # --- run it as an ordinary user -----------------------------------------------
 home="$(getent passwd "$user" | cut -d: -f6)"
 data="$home/.local/share/Zentrel"
-runtime="$work/runtime"
-mkdir -m 0700 "$runtime"
-chown "$user:" "$runtime"
+runtime="$work/runtime" saved_dir="$work/saved"
 chmod 0711 "$work"
-saved_dir="$work/saved"
-mkdir "$saved_dir"
-chown "$user:" "$saved_dir"
+install -d -m 0700 -o "$user" -g "$(id -gn "$user")" "$runtime" "$saved_dir"
 
 # setpriv and env exec what follows, so the pid of a command started in the
 # background is the pid of the program itself.
