@@ -306,21 +306,6 @@ private Q_SLOTS:
         QCOMPARE(log.lineOf(log.size()), lines - 1);
     }
 
-    void logClearStartsOver()
-    {
-        LogText log = logOf(20000);
-        log.clear();
-        QCOMPARE(log.lineCount(), 1);
-        QCOMPARE(log.size(), 0);
-        QCOMPARE(log.longestLine(), 0);
-        log.append("x");
-        log.appendLine("yz");
-        QCOMPARE(log.text(), QByteArray("x\r\nyz"));
-        QCOMPARE(log.lineStart(1), 3);
-        QCOMPARE(log.lineOf(4), 1);
-        QCOMPARE(log.longestLine(), 2);
-    }
-
     void settingsLines_data()
     {
         QTest::addColumn<QByteArray>("content");
