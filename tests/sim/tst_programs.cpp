@@ -30,9 +30,6 @@ struct SimDirectory
             return;
         QDir(dir.path()).mkpath(QStringLiteral("ports"));
         QFile::link(pinned, link(1));
-        QFile marker(link(1) + QStringLiteral(".sim"));
-        if (pinned.startsWith(QStringLiteral("/dev/pts/")) && marker.open(QIODevice::WriteOnly))
-            marker.write("pid 999999999\nstart 1\nboot -\ntarget " + pinned.toLocal8Bit() + '\n');
     }
     QString link(int port) const { return dir.filePath(QStringLiteral("ports/COM%1").arg(port)); }
 
@@ -258,20 +255,6 @@ private Q_SLOTS:
         QCOMPARE(sim.waitForExit(), 1);
         QVERIFY2(sim.errors().contains(QStringLiteral("already pinned")), qPrintable(sim.errors()));
         QCOMPARE(QFileInfo(sim.link(1)).symLinkTarget(), adapter);
-    }
-
-    void takesOverAStalePseudoTerminalLinkAndOutlivesProbes()
-    {
-        // Left behind by a simulator that was killed outright.
-        Sim sim({}, QStringLiteral("/dev/pts/999999"));
-        QVERIFY2(sim.waitForLine(QStringLiteral("on port 1")), qPrintable(sim.errors()));
-        // A port probe opens and closes the line; that must not hang it up.
-        for (int i = 0; i < 3; ++i)
-            LineEnd probe(sim.link(1));
-        LineEnd line(sim.link(1));
-        line.write("PL\r");
-        QCOMPARE(line.read(2), QByteArray("R\r"));
-        QVERIFY(sim.isRunning());
     }
 
     // `cmake --install` into a prefix of the test's own: the programs, the
