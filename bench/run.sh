@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark programs, runs them on a virtual display of their own
 # and prints one table of every figure against its goal. Exits non-zero when
-# a figure misses its goal. Takes under three minutes.
+# a figure misses its goal. Takes a few minutes.
 #
 #   bench/run.sh                     build and run in build/dev
 #   bench/run.sh --build-dir DIR     another build directory
