@@ -430,7 +430,6 @@ private Q_SLOTS:
         QTest::newRow("bare background") << "" << true;
         QTest::newRow("a button") << "ExitCmd" << false;
         QTest::newRow("a frame") << "Frame2" << false;
-        QTest::newRow("the custom line") << "CustomTxt" << false;
     }
 
     void aboutBoxOpensOnlyOnTheBareBackground()
