@@ -147,11 +147,12 @@ Refusal permissionRefusal(int n, const QString &devicePath)
 Refusal checkPort(int n)
 {
     const QString path = devicePath(n);
-    if (path.isEmpty())
-        return make(Refusal::Reason::Missing, n);
     const Refusal locked = checkLocks(n, path);
-    if (locked.refused())
-        return locked;
+    return locked.refused() ? locked : checkDevice(n, path);
+}
+
+Refusal checkDevice(int n, const QString &path)
+{
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)

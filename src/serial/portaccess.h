@@ -40,9 +40,12 @@ struct Refusal
 // when this user may, and refuses otherwise.
 Refusal checkLocks(int n, const QString &devicePath);
 
-// The full probe of port n: locks first, then a non-blocking open that is
-// closed again at once.
+// The full probe of port n: locks first, then the device itself.
 Refusal checkPort(int n);
+
+// The device alone, its locks already judged: a non-blocking open that is
+// closed again at once, and whether another program holds it exclusively.
+Refusal checkDevice(int n, const QString &devicePath);
 
 // A failed open of the device, explained when its mode is what keeps this
 // user out; nothing to tell otherwise.

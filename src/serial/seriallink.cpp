@@ -132,7 +132,7 @@ bool SerialLink::lookAgain()
     if (m_lastAttempt.isValid() && m_lastAttempt.elapsed() < kAttemptGapMs)
         return false;
     m_lastAttempt.start();
-    if (!com::ProbePort(m_portNumber) || !openOn(path))
+    if (com::checkDevice(m_portNumber, path).refused() || !openOn(path))
         return false;
     m_refusal = {};
     stopWaiting();
