@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pseudoterminal.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
@@ -7,7 +9,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 namespace zentrel::test {
@@ -113,18 +114,7 @@ public:
     // Reads until `expected` bytes arrived or the time is up.
     QByteArray read(qsizetype expected, int timeoutMs = 3000)
     {
-        QByteArray got;
-        const QDeadlineTimer deadline(timeoutMs);
-        while (m_fd >= 0 && got.size() < expected && !deadline.hasExpired()) {
-            pollfd ready = {m_fd, POLLIN, 0};
-            if (::poll(&ready, 1, 20) <= 0)
-                continue;
-            char buffer[1024];
-            const auto n = ::read(m_fd, buffer, sizeof buffer);
-            if (n > 0)
-                got.append(buffer, n);
-        }
-        return got;
+        return readUntil(m_fd, expected, timeoutMs, false);
     }
 
 private:

@@ -16,6 +16,28 @@
 
 namespace zentrel::test {
 
+// Reads the descriptor until `expected` bytes arrived or the time is up,
+// serving the Qt event loop meanwhile when a program in this process is at
+// the other end. The descriptor is read anew each round: it may be closed
+// meanwhile.
+inline QByteArray readUntil(const int &fd, qsizetype expected, int timeoutMs, bool serveEvents)
+{
+    QByteArray got;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (fd >= 0 && got.size() < expected && !deadline.hasExpired()) {
+        if (serveEvents)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        pollfd ready = {fd, POLLIN, 0};
+        if (::poll(&ready, 1, serveEvents ? 5 : 20) <= 0)
+            continue;
+        char buffer[4096];
+        const auto n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            got.append(buffer, n);
+    }
+    return got;
+}
+
 // A real pseudo-terminal standing in for a serial device: the program opens
 // the slave side through a ports/ link, the test plays the device on the
 // master side. The test keeps a slave descriptor of its own so the line does
@@ -58,19 +80,7 @@ public:
     // until `expected` bytes arrived or the time is up.
     QByteArray read(qsizetype expected, int timeoutMs = 2000)
     {
-        QByteArray got;
-        const QDeadlineTimer deadline(timeoutMs);
-        while (m_master >= 0 && got.size() < expected && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            pollfd ready = {m_master, POLLIN, 0};
-            if (::poll(&ready, 1, 5) <= 0)
-                continue;
-            char buffer[4096];
-            const auto n = ::read(m_master, buffer, sizeof buffer);
-            if (n > 0)
-                got.append(buffer, n);
-        }
-        return got;
+        return readUntil(m_master, expected, timeoutMs, true);
     }
     // Whatever arrives within the time, for checks that nothing was sent.
     QByteArray readFor(int milliseconds)
