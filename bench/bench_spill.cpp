@@ -219,6 +219,7 @@ void save(Report &report)
             log.spillStep();
     });
     const QString path = folder() + QStringLiteral("/saved.log");
+    const double ddBefore = ddRate(size, folder() + QStringLiteral("/dd.bin"));
     QTimer::singleShot(0, [path] {
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
             dialog->selectFile(path);
@@ -243,9 +244,10 @@ void save(Report &report)
     const bool whole = QFile(path).size() == log.size() + 2;
     QFile::remove(path);
     const double rate = double(size) / 1e6 / seconds;
-    const double dd = ddRate(size, folder() + QStringLiteral("/dd.bin"));
-    report.goal(QStringLiteral("Save Log of %1 Hex, spilled (dd: %2 MB/s)")
-                    .arg(mebibytes(size), fixed(dd, 0)),
+    const double ddAfter = ddRate(size, folder() + QStringLiteral("/dd.bin"));
+    const double dd = std::max(ddBefore, ddAfter);
+    report.goal(QStringLiteral("Save Log of %1 Hex, spilled (dd: %2 and %3 MB/s)")
+                    .arg(mebibytes(size), fixed(ddBefore, 0), fixed(ddAfter, 0)),
                 fixed(rate, 0) + QStringLiteral(" MB/s"), QStringLiteral(">= 80% of dd"),
                 whole && rate >= 0.8 * dd);
     report.goal(QStringLiteral("Save Log: longest event loop stall"),

@@ -5,8 +5,10 @@
 # and test it installed, run by an ordinary user and purged
 # (tests/package/package-test.sh, as root).
 # With CI=true, or --sanitizers, it then builds the asan preset and runs the whole suite again under the address
-# and undefined-behaviour sanitizers, then fuzzes the input parsers for a
-# minute each (fuzz/run.sh): about a quarter of an hour more on two cores.
+# and undefined-behaviour sanitizers, the log tools (whose Save Log writes on
+# a thread of its own) under the thread sanitizer, then fuzzes the input
+# parsers for a minute each (fuzz/run.sh): about twenty minutes more on two
+# cores.
 # Other arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,6 +40,11 @@ if [ "$extended" = true ]; then
     cmake --preset asan >/dev/null
     cmake --build --preset asan
     ctest --preset asan "${ctest_args[@]}"
+
+    echo "== The log tools under the thread sanitizer"
+    cmake --preset tsan >/dev/null
+    cmake --build --preset tsan
+    ctest --preset tsan
 
     echo "== Fuzzing the notation, settings, log and packet parsers"
     fuzz/run.sh

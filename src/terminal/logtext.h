@@ -48,6 +48,7 @@ public:
     LogText &operator=(const LogText &) = delete;
 
     void setLimits(Limits limits) { m_limits = std::move(limits); }
+    const Limits &limits() const { return m_limits; }
 
     bool isEmpty() const { return m_size == 0; }
     qsizetype size() const { return m_size; }

@@ -5,6 +5,7 @@
 #include "terminal/logwriter.h"
 #include "tools/filewriter.h"
 #include "tools/fontsize.h"
+#include "tools/queuedfilewriter.h"
 #include "tools/settingsfile.h"
 
 #include <QCoreApplication>
@@ -13,8 +14,8 @@
 #include <QPushButton>
 
 namespace {
-// A piece is one block of the log: read back and written in a few ms.
-constexpr qsizetype kPiece = 1 << 20;
+// A piece is two blocks of the log: read back and written in a few ms.
+constexpr qsizetype kBlocksPerPiece = 2;
 // Time a turn of the event loop may give the save, and the first turn,
 // which finishes a log of ordinary size before the click returns.
 constexpr int kSlice = 10;
@@ -84,33 +85,59 @@ void LogTools::SaveLogCmd_Click()
     // A copy of the index and the memory blocks: what was pressed for,
     // whatever arrives or is cleared after.
     m_saved.emplace(m_log.log());
-    m_written = 0;
-    m_file = std::make_unique<FileWriter>(path);
+    m_handedOver = 0;
     m_saveClock.start();
-    if (!m_file->open())
+    auto file = std::make_unique<FileWriter>(path);
+    if (!file->open())
         return endSave(settings::kSaveError);
-    if (!savePieces(kFirstSlice))
-        m_saving.start();
+    m_file = std::make_unique<QueuedFileWriter>(std::move(file));
+    if (savePieces(kFirstSlice))
+        return;
+    // A log of ordinary size went whole in the first turn: it is on the
+    // disk when the click returns, as the operator would expect.
+    if (m_handedOver > m_saved->size()) {
+        m_file->wait(-1);
+        savePieces(0);
+        return;
+    }
+    m_saving.start();
+}
+
+bool LogTools::handOverPiece()
+{
+    const auto size = m_saved->size();
+    const qsizetype most = kBlocksPerPiece * m_saved->limits().blockSize;
+    QByteArray piece;
+    if (!m_saved->read(m_handedOver, std::min(most, size - m_handedOver), piece))
+        return false;
+    m_handedOver += piece.size();
+    if (m_handedOver == size) {
+        piece.append("\r\n");
+        // Past the end: nothing is left to hand over.
+        ++m_handedOver;
+    }
+    m_file->push(std::move(piece));
+    if (m_handedOver > size)
+        m_file->finish();
+    return true;
 }
 
 bool LogTools::savePieces(int milliseconds)
 {
     QElapsedTimer slice;
     slice.start();
-    while (m_file) {
-        const auto size = m_saved->size();
-        if (m_written == size) {
-            if (!m_file->write("\r\n") || !m_file->commit())
-                return endSave(settings::kSaveError), true;
-            return endSave({}), true;
+    for (;;) {
+        if (const auto state = m_file->state(); state != QueuedFileWriter::State::Writing)
+            return endSave(state == QueuedFileWriter::State::Failed ? settings::kSaveError
+                                                                    : QString()),
+                   true;
+        // The disk writes while the next piece is read back here.
+        if (m_handedOver <= m_saved->size() && m_file->hasRoom()) {
+            if (!handOverPiece())
+                return endSave(kSpillDamaged), true;
+        } else {
+            m_file->wait(int(std::max<qint64>(0, milliseconds - slice.elapsed())));
         }
-        m_piece.clear();
-        if (!m_saved->read(m_written, std::min(kPiece, size - m_written), m_piece))
-            return endSave(kSpillDamaged), true;
-        if (!m_file->write(m_piece))
-            return endSave(settings::kSaveError), true;
-        m_written += m_piece.size();
-        m_file->settle();
         if (slice.hasExpired(milliseconds))
             break;
     }
@@ -124,7 +151,8 @@ bool LogTools::savePieces(int milliseconds)
         m_progress->show();
     }
     if (m_progress)
-        m_progress->setValue(int(double(m_written) / double(m_saved->size()) * kProgressSteps));
+        m_progress->setValue(
+            int(double(m_handedOver) / double(m_saved->size() + 1) * kProgressSteps));
     return false;
 }
 
@@ -133,7 +161,6 @@ void LogTools::endSave(const QString &failure)
     m_saving.stop();
     m_file.reset();
     m_saved.reset();
-    m_piece = QByteArray();
     delete m_progress;
     m_window->unsetCursor();
     control<QPushButton>(m_window, "SaveLogCmd")->setEnabled(true);

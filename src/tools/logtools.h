@@ -19,12 +19,13 @@ namespace zentrel {
 class LogView;
 class LogWriter;
 
-class FileWriter;
+class QueuedFileWriter;
 
 // Clear Log, Save Log and Font Size: the three buttons that act on the log.
-// Save Log writes the log as it stood when pressed, in pieces between
-// events, so a log of gigabytes keeps the window answering; text arriving
-// meanwhile, and a Clear Log, leave that file alone.
+// Save Log writes the log as it stood when pressed: it reads the log back in
+// pieces between events and a thread of the file's own writes them, so a
+// log of gigabytes keeps the window answering and the disk busy; text
+// arriving meanwhile, and a Clear Log, leave that file alone.
 class LogTools : public QObject
 {
     Q_OBJECT
@@ -53,8 +54,10 @@ public:
 
 private:
     QString askFileName();
-    // Writes pieces for up to the given time; false while some are left.
+    // Hands pieces to the file for up to the given time; false until the
+    // file is done with.
     bool savePieces(int milliseconds);
+    bool handOverPiece();
     void endSave(const QString &failure);
 
     LogView &m_log;
@@ -62,10 +65,10 @@ private:
     MessageSink &m_messages;
     QWidget *m_window;
     std::optional<LogText> m_saved;
-    std::unique_ptr<FileWriter> m_file;
-    qsizetype m_written = 0;
+    std::unique_ptr<QueuedFileWriter> m_file;
+    // How much of the log went to the file; one more once the end went too.
+    qsizetype m_handedOver = 0;
     bool m_exiting = false;
-    QByteArray m_piece;
     QTimer m_saving;
     QElapsedTimer m_saveClock;
     QPointer<QProgressDialog> m_progress;
