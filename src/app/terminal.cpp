@@ -16,8 +16,8 @@
 #include "tools/customnotation.h"
 #include "tools/logtools.h"
 #include "tools/portlist.h"
+#include "tools/quickstrings.h"
 #include "tools/rapidfire.h"
-#include "tools/stringsfrm.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -69,21 +69,6 @@ const ControlSpec Terminal::kSettingsControls[] = {
      run<&Terminal::IDTxt_Change>, unitid::kMaxLength},
 };
 
-const ControlSpec Terminal::kQuickControls[] = {
-    {K::Button, "CfgStrCmd", "Configure Strings", "", {120, 240, 1575, 255}, false, 0,
-     run<&Terminal::CfgStrCmd_Click>},
-    {K::Button, "Str1Cmd", "Send String 1", "", {120, 600, 1575, 255}, false, 0,
-     run<&Terminal::StrCmd_Click, 1>},
-    {K::Button, "Str2Cmd", "Send String 2", "", {120, 900, 1575, 255}, false, 0,
-     run<&Terminal::StrCmd_Click, 2>},
-    {K::Button, "Str3Cmd", "Send String 3", "", {120, 1200, 1575, 255}, false, 0,
-     run<&Terminal::StrCmd_Click, 3>},
-    {K::Button, "Str4Cmd", "Send String 4", "", {120, 1500, 1575, 255}, false, 0,
-     run<&Terminal::StrCmd_Click, 4>},
-    {K::Button, "Str5Cmd", "Send String 5", "", {120, 1800, 1575, 255}, false, 0,
-     run<&Terminal::StrCmd_Click, 5>},
-};
-
 const ControlSpec Terminal::kCustomControls[] = {
     {K::Text, "CustomTxt", "", "Create custom serial command string.", {120, 240, 5535, 285}},
     {K::Button, "SendCusCmd", "Send", "Send custom command string.", {5760, 240, 735, 285}, true,
@@ -105,7 +90,7 @@ Terminal::~Terminal() = default;
 
 StringsFrm *Terminal::stringsDialog() const
 {
-    return m_strings;
+    return m_quick->dialog();
 }
 
 AboutBox *Terminal::aboutBox() const
@@ -126,7 +111,13 @@ void Terminal::buildControls()
 
     createControls(this, kWindowControls);
     createControls(control<QGroupBox>(this, "Frame2"), kSettingsControls, this);
-    createControls(control<QGroupBox>(this, "QuickFrm"), kQuickControls, this);
+    m_quick = new zentrel::QuickStrings(
+        control<QGroupBox>(this, "QuickFrm"), m_messages,
+        [this](const QString &notation) { sendNotation(notation); },
+        [this] {
+            return StringsFrm::Host{PortCmb->currentText(), ViewCmb->currentText()};
+        },
+        [this] { LoadINI(); });
     createControls(control<QGroupBox>(this, "Frame1"), kCustomControls, this);
     PortCmb = control<QComboBox>(this, "PortCmb");
     ViewCmb = control<QComboBox>(this, "ViewCmb");
@@ -200,12 +191,12 @@ void Terminal::Form_Unload()
     m_logTools->finishSave();
     // The dialogs go with the window; the quick string editor's own reload
     // has nothing left to reload into.
-    delete m_strings;
+    delete m_quick->dialog();
     delete m_about;
     // A portable copy on write-protected media cannot keep its settings: the
     // operator learns it once, on the way out, and loses nothing else.
     const auto content =
-        settings::compose({PortCmb->currentText(), ViewCmb->currentText(), m_quickStrings});
+        settings::compose({PortCmb->currentText(), ViewCmb->currentText(), m_quick->strings()});
     if (content && !settings::writeFile(*content))
         m_messages.show(settings::kSaveError);
     m_link.close();
@@ -257,11 +248,6 @@ void Terminal::SendCusCmd_Click()
     sendNotation(CustomTxt->text());
 }
 
-void Terminal::StrCmd_Click(int number)
-{
-    sendNotation(m_quickStrings[std::size_t(number - 1)]);
-}
-
 void Terminal::sendNotation(const QString &notation)
 {
     if (notation.isEmpty())
@@ -273,43 +259,18 @@ void Terminal::sendNotation(const QString &notation)
     SendCommand(text);
 }
 
-void Terminal::CfgStrCmd_Click()
-{
-    if (m_strings) {
-        bringForward(m_strings);
-        return;
-    }
-    // A tool window is not given the focus by every window manager when it
-    // maps, so the first showing asks for it like every later one.
-    m_strings = new StringsFrm(
-        m_messages,
-        [this] {
-            return StringsFrm::Host{PortCmb->currentText(), ViewCmb->currentText()};
-        },
-        [this] { LoadINI(); }, this);
-    m_strings->setAttribute(Qt::WA_DeleteOnClose);
-    bringForward(m_strings);
-}
-
 bool Terminal::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
         static_cast<QWidget *>(watched)->window() != this)
         return false;
     const auto *press = static_cast<QKeyEvent *>(event);
-    const int key = press->key();
-    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) &&
-        press->modifiers().testFlag(Qt::ControlModifier)) {
-        // X11 sends Ctrl+Shift+Tab as Backtab, other platforms as Shift+Tab.
-        const bool back = key == Qt::Key_Backtab || press->modifiers().testFlag(Qt::ShiftModifier);
-        const int count = DeviceTab->count();
-        DeviceTab->setCurrentIndex((DeviceTab->currentIndex() + (back ? count - 1 : 1)) % count);
+    if (const auto tab =
+            devicetabs::step(DeviceTab->currentIndex(), press->key(), press->modifiers())) {
+        DeviceTab->setCurrentIndex(*tab);
         return true;
     }
-    if (key < Qt::Key_F1 || key > Qt::Key_F5)
-        return false;
-    StrCmd_Click(key - Qt::Key_F1 + 1);
-    return true;
+    return m_quick->sendForKey(press->key());
 }
 
 void Terminal::mouseDoubleClickEvent(QMouseEvent *event)
@@ -407,24 +368,20 @@ void Terminal::LoadINI()
     // A missing or unreadable file leaves everything as it is.
     if (!content)
         return;
-    const auto lines = settings::parse(*content);
-    for (int i = 0; i < lines.size(); ++i) {
-        const auto &line = lines.at(i);
-        if (i == settings::kViewLine) {
-            const auto mode = line.prefixOk ? viewModeFromText(line.value) : std::nullopt;
-            ViewCmb->setCurrentIndex(int(mode.value_or(ViewMode::Standard)));
-            if (!mode)
-                m_messages.show(settings::corruptLineMessage(i));
-        } else if (!line.prefixOk) {
-            m_messages.show(settings::corruptLineMessage(i));
-        } else if (i == settings::kPortLine) {
+    for (const auto &line : settings::interpret(*content)) {
+        const bool sound = line.corrupt.isEmpty();
+        if (line.line == settings::kViewLine) {
+            ViewCmb->setCurrentIndex(int(line.view));
+        } else if (sound && line.line == settings::kPortLine) {
             // Straight to the saved port: opening each port on the way would
             // toggle the control lines of whatever hangs on it.
             if (const auto index = portlist::savedPortIndex(m_portEntries, line.value))
                 selectPort(*index);
-        } else {
-            m_quickStrings[std::size_t(i - settings::kFirstStringLine)] = line.value;
+        } else if (sound) {
+            m_quick->setString(line.line - settings::kFirstStringLine, line.value);
         }
+        if (!sound)
+            m_messages.show(line.corrupt);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "serial/seriallink.h"
 #include "terminal/logwriter.h"
 #include "terminal/sendport.h"
+#include "tools/quickstrings.h"
 #include "tools/settingsfile.h"
 
 #include <QPointer>
@@ -27,7 +28,6 @@ class LogTools;
 class LogView;
 class RapidFire;
 class ShowCtlPanel;
-class StringsFrm;
 
 // The main window: log, settings box, tool buttons, device tabs and the
 // custom line. It owns the serial link, and every byte sent leaves through
@@ -58,7 +58,7 @@ public:
     void setIDAllowed(bool allowed) override { m_idAllowed = allowed; }
     const std::array<QString, settings::kQuickStringCount> &QuickStrings() const
     {
-        return m_quickStrings;
+        return m_quick->strings();
     }
     SerialLink &VekComm() { return m_link; }
     LogView *log() const { return RichTextBox1; }
@@ -66,12 +66,11 @@ public:
     StringsFrm *stringsDialog() const;
     AboutBox *aboutBox() const;
 
-    void StrCmd_Click(int number);
-    void CfgStrCmd_Click();
+    void StrCmd_Click(int number) { m_quick->StrCmd_Click(number); }
+    void CfgStrCmd_Click() { m_quick->CfgStrCmd_Click(); }
 
     static const ControlSpec kWindowControls[];
     static const ControlSpec kSettingsControls[];
-    static const ControlSpec kQuickControls[];
     static const ControlSpec kCustomControls[];
 
 protected:
@@ -108,7 +107,7 @@ private:
     ShowCtlPanel *m_showCtl = nullptr;
     RapidFire *m_rapid = nullptr;
     LogTools *m_logTools = nullptr;
-    QPointer<StringsFrm> m_strings;
+    zentrel::QuickStrings *m_quick = nullptr;
     QPointer<AboutBox> m_about;
 
     LogWriter m_writer;
@@ -116,7 +115,6 @@ private:
     QByteArray m_lastCommand;
     bool m_idAllowed = false;
     bool m_unloaded = false;
-    std::array<QString, settings::kQuickStringCount> m_quickStrings;
 };
 
 } // namespace zentrel

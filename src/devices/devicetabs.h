@@ -2,6 +2,7 @@
 
 #include <QLatin1StringView>
 #include <QString>
+#include <Qt>
 
 #include <cstddef>
 #include <iterator>
@@ -30,6 +31,18 @@ inline std::optional<std::size_t> rowOf(const QString &caption)
             return row;
     }
     return std::nullopt;
+}
+
+// The tab a key press moves to from current: Ctrl+Tab the next, Ctrl+Shift+Tab
+// the one before, round from either end to the other; nothing for any other
+// key. X11 sends Ctrl+Shift+Tab as Backtab, other platforms as Shift+Tab.
+inline std::optional<int> step(int current, int key, Qt::KeyboardModifiers modifiers)
+{
+    if ((key != Qt::Key_Tab && key != Qt::Key_Backtab) || !modifiers.testFlag(Qt::ControlModifier))
+        return std::nullopt;
+    const bool back = key == Qt::Key_Backtab || modifiers.testFlag(Qt::ShiftModifier);
+    const int count = int(std::size(kTabs));
+    return (current + (back ? count - 1 : 1)) % count;
 }
 
 } // namespace zentrel::devicetabs

@@ -47,6 +47,23 @@ QList<Line> parse(QByteArrayView content)
     return lines;
 }
 
+QList<Setting> interpret(QByteArrayView content)
+{
+    QList<Setting> settings;
+    const auto lines = parse(content);
+    for (int i = 0; i < lines.size(); ++i) {
+        const auto &line = lines.at(i);
+        Setting setting{i, {}, line.value};
+        const auto mode = line.prefixOk ? viewModeFromText(line.value) : std::nullopt;
+        if (i == kViewLine)
+            setting.view = mode.value_or(ViewMode::Standard);
+        if (!line.prefixOk || (i == kViewLine && !mode))
+            setting.corrupt = corruptLineMessage(i);
+        settings.append(setting);
+    }
+    return settings;
+}
+
 namespace {
 
 const QString &valueOf(const Values &values, int line)

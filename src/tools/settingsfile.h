@@ -1,5 +1,7 @@
 #pragma once
 
+#include "terminal/logrenderer.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
@@ -37,6 +39,21 @@ struct Line
 // At most the first seven lines, in order; fewer when the file ends early.
 // Lines end in LF, an optional CR before it is dropped; bytes are Latin-1.
 QList<Line> parse(QByteArrayView content);
+
+// What one line of the file asks of the main window. The window applies them
+// in the file's order, so a port it opens or a box it shows keeps its place
+// among the others.
+struct Setting
+{
+    int line = 0;
+    QString corrupt;                    // the message naming the line; empty on a sound one
+    QString value;                      // a sound line's value
+    ViewMode view = ViewMode::Standard; // the view line's pick, corrupt or not
+};
+
+// The lines parse reads; the view line is corrupt too when its value names
+// no view.
+QList<Setting> interpret(QByteArrayView content);
 
 struct Values
 {

@@ -346,6 +346,29 @@ private Q_SLOTS:
         }
     }
 
+    void settingsInterpreted_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QList<int>>("corrupt"); // the lines named, in order
+        QTest::newRow("a corrupt string between sound ones is named alone")
+            << QByteArray("Port: 2\nView: Mixed\nString 1: a\nstring 2: b\nString 3: c\n")
+            << QList<int>{3};
+        QTest::newRow("view names are case-sensitive")
+            << QByteArray("Port: 2\nView: hex\nString 1: a\n") << QList<int>{1};
+    }
+
+    void settingsInterpreted()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QList<int>, corrupt);
+        const auto lines = settings::interpret(content);
+        QList<int> named;
+        for (const auto &line : lines)
+            if (line.corrupt == settings::corruptLineMessage(line.line))
+                named.append(line.line);
+        QCOMPARE(named, corrupt);
+    }
+
     void settingsCompose()
     {
         const auto content =
