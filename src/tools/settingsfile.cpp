@@ -54,11 +54,14 @@ QList<Setting> interpret(QByteArrayView content)
     for (int i = 0; i < lines.size(); ++i) {
         const auto &line = lines.at(i);
         Setting setting{i, {}, line.value};
-        const auto mode = line.prefixOk ? viewModeFromText(line.value) : std::nullopt;
-        if (i == kViewLine)
+        if (i == kViewLine) {
+            const auto mode = line.prefixOk ? viewModeFromText(line.value) : std::nullopt;
             setting.view = mode.value_or(ViewMode::Standard);
-        if (!line.prefixOk || (i == kViewLine && !mode))
+            if (!mode)
+                setting.corrupt = corruptLineMessage(i);
+        } else if (!line.prefixOk) {
             setting.corrupt = corruptLineMessage(i);
+        }
         settings.append(setting);
     }
     return settings;
