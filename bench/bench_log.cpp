@@ -5,7 +5,7 @@
 #include "report.h"
 #include "serial/com.h"
 #include "terminal/logview.h"
-#include "tools/logtools.h"
+#include "tools/filewriter.h"
 #include "traffic.h"
 #include "window.h"
 
@@ -62,7 +62,7 @@ void logAppends(Report &report)
             resident = residentBytes() - residentBefore;
             QElapsedTimer clock;
             clock.start();
-            const bool saved = LogTools::saveLog(view.text(), path);
+            const bool saved = FileWriter::replace(path, {view.text(), "\r\n"});
             saveSeconds = clock.nsecsElapsed() / 1e9;
             savedBytes = view.text().size();
             savedWhole = saved && QFile(path).size() == savedBytes + 2;

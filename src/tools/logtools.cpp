@@ -178,11 +178,6 @@ void LogTools::finishSave()
     }
 }
 
-bool LogTools::saveLog(const QByteArray &text, const QString &path)
-{
-    return FileWriter::replace(path, {text, "\r\n"});
-}
-
 void LogTools::FontCmd_Click()
 {
     const double current = m_log.fontPointSize();

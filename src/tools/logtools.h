@@ -45,9 +45,6 @@ public:
     void SaveLogCmd_Click();
     void FontCmd_Click();
 
-    // The log's text and one CR LF, replacing the file whole or not at all.
-    static bool saveLog(const QByteArray &text, const QString &path);
-
     bool saving() const { return bool(m_file); }
     // Exit waits for a running save, showing how far it is.
     void finishSave();

@@ -2,6 +2,7 @@
 #include "terminal/logwriter.h"
 #include "terminalharness.h"
 #include "testhelpers.h"
+#include "tools/filewriter.h"
 #include "tools/logtools.h"
 #include "tools/rapidfire.h"
 #include "tools/stringsfrm.h"
@@ -260,7 +261,7 @@ private Q_SLOTS:
             QCOMPARE(fileContent(path), old);
         // A folder at the name cannot be replaced by a file, also for root.
         QVERIFY(QDir().mkdir(t.dir.filePath("taken.log")));
-        QVERIFY(!LogTools::saveLog("x", t.dir.filePath("taken.log")));
+        QVERIFY(!FileWriter::replace(t.dir.filePath("taken.log"), {"x", "\r\n"}));
         struct stat status = {};
         if (target == "full")
             QVERIFY(::stat(QFile::encodeName(path).constData(), &status) == 0 &&
