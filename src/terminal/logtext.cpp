@@ -1,5 +1,6 @@
 #include "terminal/logtext.h"
 
+#include "terminal/escaperuns.h"
 #include "terminal/spillfile.h"
 
 #include <QStandardPaths>
@@ -33,10 +34,12 @@ ZSTD_CCtx *compressor()
     return context;
 }
 
+// One for each thread: a Save Log unpacks blocks on its writing thread too.
 ZSTD_DCtx *decompressor()
 {
-    static ZSTD_DCtx *context = ZSTD_createDCtx();
-    return context;
+    thread_local const std::unique_ptr<ZSTD_DCtx, decltype(&ZSTD_freeDCtx)> context(
+        ZSTD_createDCtx(), &ZSTD_freeDCtx);
+    return context.get();
 }
 
 } // namespace
@@ -126,27 +129,8 @@ LogText::Contents LogText::contents(qsizetype index) const
                           [](const Loaded &a, const Loaded &b) { return a.used < b.used; });
     loaded.block = -1;
     loaded.starts.clear();
-    static QByteArray packed;
-    loaded.text.resize(block.size);
-    const bool read = m_file && m_file->read(block.offset, block.stored, packed);
-    const auto unpacked =
-        read ? ZSTD_decompressDCtx(decompressor(), loaded.text.data(), size_t(block.size),
-                                   packed.constData(), size_t(packed.size()))
-             : 0;
-    bool intact = read && !ZSTD_isError(unpacked) && qsizetype(unpacked) == block.size;
-    if (intact) {
-        if (block.lines > 0 && block.firstStart == block.start)
-            loaded.starts.push_back(0);
-        const char *data = loaded.text.constData();
-        for (const char *at = data; (at = static_cast<const char *>(
-                                         std::memchr(at, '\n', size_t(data + block.size - at))));) {
-            ++at;
-            if (at < data + block.size)
-                loaded.starts.push_back(quint32(at - data));
-        }
-        intact = qsizetype(loaded.starts.size()) == block.lines &&
-                 (block.lines == 0 || block.start + loaded.starts.front() == block.firstStart);
-    }
+    static Packed packed;
+    const bool intact = readPacked(block, packed) && unpack(packed, loaded.text, loaded.starts);
     if (!intact) {
         block.damaged = true;
         return {};
@@ -154,6 +138,62 @@ LogText::Contents LogText::contents(qsizetype index) const
     loaded.block = index;
     loaded.used = ++m_uses;
     return {loaded.text, &loaded.starts};
+}
+
+bool LogText::readPacked(const Block &block, Packed &out) const
+{
+    out.size = block.size;
+    out.lines = block.lines;
+    out.firstStart = block.firstStart - block.start;
+    return m_file && m_file->read(block.offset, block.stored, out.stored);
+}
+
+bool LogText::packedAt(qsizetype from, Packed &out) const
+{
+    if (from < 0 || from >= m_size)
+        return false;
+    const auto index = blockAt(from);
+    const Block &block = m_blocks[size_t(index)];
+    if (block.start != from || block.offset < 0 || block.damaged ||
+        std::any_of(m_loaded.begin(), m_loaded.end(),
+                    [index](const Loaded &loaded) { return loaded.block == index; }))
+        return false;
+    if (readPacked(block, out))
+        return true;
+    // Not read now, not readable later: reading it through read() says so.
+    block.damaged = true;
+    return false;
+}
+
+bool LogText::unpack(const Packed &packed, QByteArray &text, std::vector<quint32> &starts)
+{
+    starts.clear();
+    // The runs of escapes, expanded again, never double a block's size.
+    const auto runs =
+        ZSTD_getFrameContentSize(packed.stored.constData(), size_t(packed.stored.size()));
+    if (runs > 2 * quint64(packed.size))
+        return false;
+    thread_local QByteArray unzipped;
+    unzipped.resize(qsizetype(runs));
+    const auto unpacked =
+        ZSTD_decompressDCtx(decompressor(), unzipped.data(), size_t(runs),
+                            packed.stored.constData(), size_t(packed.stored.size()));
+    text.resize(packed.size);
+    if (ZSTD_isError(unpacked) || unpacked != runs ||
+        !unpackEscapeRuns(unzipped, text.data(), packed.size))
+        return false;
+    if (packed.lines > 0 && packed.firstStart == 0)
+        starts.push_back(0);
+    const char *data = text.constData();
+    const char *end = data + packed.size;
+    for (const char *at = data;
+         (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at))));) {
+        ++at;
+        if (at < end)
+            starts.push_back(quint32(at - data));
+    }
+    return qsizetype(starts.size()) == packed.lines &&
+           (packed.lines == 0 || qsizetype(starts.front()) == packed.firstStart);
 }
 
 bool LogText::read(qsizetype from, qsizetype length, QByteArray &out) const
@@ -281,10 +321,11 @@ void LogText::spillStep()
             return fault();
     }
     Block &block = m_blocks[size_t(m_spilled)];
+    const QByteArray runs = packEscapeRuns(block.text);
     static QByteArray packed;
-    packed.resize(qsizetype(ZSTD_compressBound(size_t(block.size))));
+    packed.resize(qsizetype(ZSTD_compressBound(size_t(runs.size()))));
     const auto size = ZSTD_compress2(compressor(), packed.data(), size_t(packed.size()),
-                                     block.text.constData(), size_t(block.size));
+                                     runs.constData(), size_t(runs.size()));
     qint64 offset = 0;
     if (ZSTD_isError(size) ||
         !m_file->append(QByteArrayView(packed).first(qsizetype(size)), offset))

@@ -62,6 +62,23 @@ public:
     // Appends length bytes from `from` to out; false, with out unchanged,
     // when any of them lie in a block that did not read back intact.
     bool read(qsizetype from, qsizetype length, QByteArray &out) const;
+    // A block on disk as it is stored, with what its text must show to be
+    // taken as intact, so that any thread can unpack it.
+    struct Packed
+    {
+        QByteArray stored;
+        qsizetype size = 0;
+        qsizetype lines = 0;
+        // Of the first line starting in it, from its own start.
+        qsizetype firstStart = 0;
+    };
+    // The block starting at `from` as stored, when it lies on disk and was
+    // not read back already; false otherwise, read() then costs a copy.
+    bool packedAt(qsizetype from, Packed &out) const;
+    // The block's text and its line starts; false when it is damaged. Safe
+    // on any thread: it uses nothing but what it is given.
+    static bool unpack(const Packed &packed, QByteArray &text, std::vector<quint32> &starts);
+
     // A whole line or the whole text: for short logs and lines.
     QByteArray line(qsizetype line) const;
     QByteArray text() const;
@@ -116,6 +133,7 @@ private:
     qsizetype blockAt(qsizetype position) const;
     // Text and line starts of a block, from memory or the spill file.
     Contents contents(qsizetype block) const;
+    bool readPacked(const Block &block, Packed &out) const;
     // The place a line of a damaged block is given: in order, and empty.
     qsizetype guessedStart(const Block &block, qsizetype line) const;
     Block &writableBlock();

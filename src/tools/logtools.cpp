@@ -14,8 +14,9 @@
 #include <QPushButton>
 
 namespace {
-// A piece is two blocks of the log: read back and written in a few ms.
-constexpr qsizetype kBlocksPerPiece = 2;
+// Pieces of one block each, a few ms to unpack or write: enough of them
+// keep the file's thread busy between two turns of the event loop.
+constexpr std::size_t kQueuedPieces = 16;
 // Time a turn of the event loop may give the save, and the first turn,
 // which finishes a log of ordinary size before the click returns.
 constexpr int kSlice = 10;
@@ -90,12 +91,12 @@ void LogTools::SaveLogCmd_Click()
     auto file = std::make_unique<FileWriter>(path);
     if (!file->open())
         return endSave(settings::kSaveError);
-    m_file = std::make_unique<QueuedFileWriter>(std::move(file));
+    m_file = std::make_unique<QueuedFileWriter>(std::move(file), kQueuedPieces);
     if (savePieces(kFirstSlice))
         return;
     // A log of ordinary size went whole in the first turn: it is on the
     // disk when the click returns, as the operator would expect.
-    if (m_handedOver > m_saved->size()) {
+    if (m_handedOver > m_saved->size() && !m_ready) {
         m_file->wait(-1);
         savePieces(0);
         return;
@@ -103,23 +104,40 @@ void LogTools::SaveLogCmd_Click()
     m_saving.start();
 }
 
-bool LogTools::handOverPiece()
+std::optional<QueuedFileWriter::Piece> LogTools::takePiece(bool unpackHere)
 {
     const auto size = m_saved->size();
-    const qsizetype most = kBlocksPerPiece * m_saved->limits().blockSize;
-    QByteArray piece;
-    if (!m_saved->read(m_handedOver, std::min(most, size - m_handedOver), piece))
-        return false;
-    m_handedOver += piece.size();
     if (m_handedOver == size) {
-        piece.append("\r\n");
-        // Past the end: nothing is left to hand over.
+        // Past the end: nothing is left to take.
         ++m_handedOver;
+        return QueuedFileWriter::Piece{QByteArrayLiteral("\r\n"), {}};
     }
+    QueuedFileWriter::Piece piece;
+    LogText::Packed packed;
+    if (m_saved->packedAt(m_handedOver, packed)) {
+        m_handedOver += packed.size;
+        auto unpack = [packed = std::move(packed)](QByteArray &bytes) {
+            std::vector<quint32> starts;
+            return LogText::unpack(packed, bytes, starts);
+        };
+        if (!unpackHere)
+            piece.unpack = std::move(unpack);
+        else if (!unpack(piece.bytes))
+            return {};
+        return piece;
+    }
+    if (!m_saved->read(m_handedOver, std::min(m_saved->limits().blockSize, size - m_handedOver),
+                       piece.bytes))
+        return {};
+    m_handedOver += piece.bytes.size();
+    return piece;
+}
+
+void LogTools::handOver(QueuedFileWriter::Piece piece)
+{
     m_file->push(std::move(piece));
-    if (m_handedOver > size)
+    if (!m_ready && m_handedOver > m_saved->size())
         m_file->finish();
-    return true;
 }
 
 bool LogTools::savePieces(int milliseconds)
@@ -128,13 +146,23 @@ bool LogTools::savePieces(int milliseconds)
     slice.start();
     for (;;) {
         if (const auto state = m_file->state(); state != QueuedFileWriter::State::Writing)
-            return endSave(state == QueuedFileWriter::State::Failed ? settings::kSaveError
-                                                                    : QString()),
+            return endSave(state == QueuedFileWriter::State::Committed    ? QString()
+                           : state == QueuedFileWriter::State::Unreadable ? kSpillDamaged
+                                                                          : settings::kSaveError),
                    true;
-        // The disk writes while the next piece is read back here.
-        if (m_handedOver <= m_saved->size() && m_file->hasRoom()) {
-            if (!handOverPiece())
+        const bool room = m_file->hasRoom();
+        if (m_ready && room) {
+            handOver(*std::exchange(m_ready, std::nullopt));
+        } else if (!m_ready && m_handedOver <= m_saved->size()) {
+            // While the file's thread has room it unpacks what it is given;
+            // once it is busy, the next block is unpacked here meanwhile.
+            auto piece = takePiece(!room);
+            if (!piece)
                 return endSave(kSpillDamaged), true;
+            if (room)
+                handOver(std::move(*piece));
+            else
+                m_ready = std::move(piece);
         } else {
             m_file->wait(int(std::max<qint64>(0, milliseconds - slice.elapsed())));
         }
@@ -160,6 +188,7 @@ void LogTools::endSave(const QString &failure)
 {
     m_saving.stop();
     m_file.reset();
+    m_ready.reset();
     m_saved.reset();
     delete m_progress;
     m_window->unsetCursor();

@@ -2,6 +2,7 @@
 
 #include "terminal/logtext.h"
 #include "terminal/messagesink.h"
+#include "tools/queuedfilewriter.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -19,13 +20,12 @@ namespace zentrel {
 class LogView;
 class LogWriter;
 
-class QueuedFileWriter;
-
 // Clear Log, Save Log and Font Size: the three buttons that act on the log.
 // Save Log writes the log as it stood when pressed: it reads the log back in
 // pieces between events and a thread of the file's own writes them, so a
 // log of gigabytes keeps the window answering and the disk busy; text
-// arriving meanwhile, and a Clear Log, leave that file alone.
+// arriving meanwhile, and a Clear Log, leave that file alone. Unpacking the
+// blocks from disk is the costly part, so both threads share it.
 class LogTools : public QObject
 {
     Q_OBJECT
@@ -54,7 +54,10 @@ private:
     // Hands pieces to the file for up to the given time; false until the
     // file is done with.
     bool savePieces(int milliseconds);
-    bool handOverPiece();
+    // The next block, or the end; unpacked here or left to the file's thread.
+    // Empty when the block is damaged.
+    std::optional<QueuedFileWriter::Piece> takePiece(bool unpackHere);
+    void handOver(QueuedFileWriter::Piece piece);
     void endSave(const QString &failure);
 
     LogView &m_log;
@@ -63,8 +66,10 @@ private:
     QWidget *m_window;
     std::optional<LogText> m_saved;
     std::unique_ptr<QueuedFileWriter> m_file;
-    // How much of the log went to the file; one more once the end went too.
+    // How much of the log was taken for the file; one more once the end was.
     qsizetype m_handedOver = 0;
+    // Unpacked here while the file had no room, waiting for it.
+    std::optional<QueuedFileWriter::Piece> m_ready;
     bool m_exiting = false;
     QTimer m_saving;
     QElapsedTimer m_saveClock;

@@ -27,7 +27,7 @@ bool QueuedFileWriter::hasRoom() const
     return roomLocked();
 }
 
-void QueuedFileWriter::push(QByteArray piece)
+void QueuedFileWriter::push(Piece piece)
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -76,17 +76,18 @@ void QueuedFileWriter::run()
             lock.lock();
             m_state = written ? State::Committed : State::Failed;
         } else {
-            QByteArray piece = std::move(m_queue.front());
+            Piece piece = std::move(m_queue.front());
             m_queue.pop_front();
             m_changed.notify_all();
             lock.unlock();
-            written = m_file->write(piece);
+            const bool unpacked = !piece.unpack || piece.unpack(piece.bytes);
+            written = unpacked && m_file->write(piece.bytes);
             if (written)
                 m_file->settle();
-            piece = QByteArray();
+            piece = {};
             lock.lock();
             if (!written)
-                m_state = State::Failed;
+                m_state = unpacked ? State::Failed : State::Unreadable;
         }
         if (m_state != State::Writing) {
             m_changed.notify_all();

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -18,10 +19,19 @@ class FileWriter;
 // disk's pace nor the final sync ever holds the window. Only a few pieces
 // wait at a time, which bounds the memory; the caller keeps the rest until
 // there is room. Once handed in, the file is touched by that thread alone.
+// A piece may come still packed, with what unpacks it there: so the thread
+// takes a share of the work of making the bytes, not only of writing them.
 class QueuedFileWriter
 {
 public:
-    enum class State { Writing, Committed, Failed };
+    // Unreadable: a piece did not unpack; the file is discarded as on Failed.
+    enum class State { Writing, Committed, Failed, Unreadable };
+    struct Piece
+    {
+        QByteArray bytes;
+        // Run on the thread before the bytes are written; false: unreadable.
+        std::function<bool(QByteArray &)> unpack;
+    };
 
     explicit QueuedFileWriter(std::unique_ptr<FileWriter> file, std::size_t mostQueued = 8);
     // Stops after the piece being written; an uncommitted file is discarded.
@@ -31,7 +41,7 @@ public:
 
     bool hasRoom() const;
     // Only while there is room; the last piece is followed by finish().
-    void push(QByteArray piece);
+    void push(Piece piece);
     void finish();
     State state() const;
     // Until there is room for another piece or the file is done with, for
@@ -46,7 +56,7 @@ private:
     const std::size_t m_mostQueued;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<QByteArray> m_queue;
+    std::deque<Piece> m_queue;
     bool m_finishing = false;
     bool m_stopping = false;
     State m_state = State::Writing;

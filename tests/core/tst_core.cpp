@@ -2,6 +2,7 @@
 #include "devices/validation.h"
 #include "showctl/showctlencoder.h"
 #include "showctl/showctllayout.h"
+#include "terminal/escaperuns.h"
 #include "terminal/logwriter.h"
 #include "terminal/unitid.h"
 #include "testhelpers.h"
@@ -304,6 +305,48 @@ private Q_SLOTS:
         QCOMPARE(position - 2, log.size());
         // The end of the text belongs to the last line.
         QCOMPARE(log.lineOf(log.size()), lines - 1);
+    }
+
+    // Text on its way to the spill file: every form comes back byte for
+    // byte, and only runs of escapes shrink.
+    void escapeRuns_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<qsizetype>("packedSize");
+        QByteArray hex;
+        for (int b = 0; b < 256; ++b)
+            hex += QByteArrayLiteral("<") +
+                   QByteArray::number(b, 16).rightJustified(2, '0').toUpper() + '>';
+        QTest::newRow("every byte in Hex") << hex << qsizetype(1 + 2 + 256);
+        QTest::newRow("three escapes stay text") << QByteArray("R<0D><0A><1B>x") << qsizetype(14);
+        QTest::newRow("run between text, one cut short at the end")
+            << QByteArray("PL\r\n<41><42><43><44>R<41><42><43><44><4")
+            << qsizetype(4 + 6 + 1 + 6 + 2);
+        QTest::newRow("lower case and broken escapes stay text")
+            << QByteArray("<3f><3F><3F<3F><3F><3F><G0><3F>") << qsizetype(31);
+        QTest::newRow("the text's own zero bytes")
+            << QByteArray("a\0\0b<00><00><00><00>\0", 21) << qsizetype(1 + 4 + 1 + 6 + 2);
+        QTest::newRow("a run too long for one count byte")
+            << QByteArray("<7E>").repeated(300) << qsizetype(1 + 2 + 300);
+        QTest::newRow("empty") << QByteArray() << qsizetype(0);
+    }
+
+    void escapeRuns()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(qsizetype, packedSize);
+        const QByteArray packed = packEscapeRuns(text);
+        QCOMPARE(packed.size(), packedSize);
+        QByteArray back(text.size(), '?');
+        QVERIFY(unpackEscapeRuns(packed, back.data(), back.size()));
+        QCOMPARE(back, text);
+        // Any other length, or a packed form cut or run on, is refused.
+        QVERIFY(!unpackEscapeRuns(packed, back.data(), back.size() - 1));
+        QByteArray longer(text.size() + 1, '?');
+        QVERIFY(!unpackEscapeRuns(packed, longer.data(), longer.size()));
+        for (qsizetype cut = 1; cut <= std::min<qsizetype>(packed.size(), 3); ++cut)
+            QVERIFY(!unpackEscapeRuns(packed.chopped(cut), back.data(), back.size()));
+        QVERIFY(!unpackEscapeRuns(packed + QByteArray("\0\x85", 2), back.data(), back.size()));
     }
 
     void settingsLines_data()

@@ -702,6 +702,7 @@ private Q_SLOTS:
         QTest::newRow("missing cache folder") << "missing" << true;
         QTest::newRow("read-only cache folder") << "read-only" << true;
         QTest::newRow("disk fills while spilling") << "full" << true;
+        QTest::newRow("a block damaged on disk: Save Log refuses") << "damaged" << false;
     }
 
     void windowSavesEverything()
@@ -738,8 +739,18 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(t.messages.texts(), fails ? QStringList{kSpillFault} : QStringList());
         const QString path = t.dir.filePath("show.log");
+        if (cache == "damaged") {
+            const auto files = spillFiles(folder);
+            QCOMPARE(files.size(), 1);
+            QCOMPARE(::pwrite(files[0], "garbage!", 8, 40), ssize_t(8));
+        }
         answerSaveDialog(path);
         t.click("SaveLogCmd");
+        if (cache == "damaged") {
+            QTRY_COMPARE(t.messages.texts(), QStringList{kSpillDamaged});
+            QVERIFY(!QFile::exists(path));
+            return;
+        }
         QTRY_VERIFY(QFile::exists(path));
         QVERIFY(fileContent(path) == expected.text() + "\r\n");
         QCOMPARE(t.messages.texts(), fails ? QStringList{kSpillFault} : QStringList());
