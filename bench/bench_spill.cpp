@@ -95,22 +95,34 @@ void lines(Report &report)
 }
 
 // Spills what the log holds beyond its memory, one block a step, and keeps
-// the longest step: the time the event loop would wait for it.
-void spillTimed(LogText &log, double &longestMs)
+// the longest step: the time the event loop would wait for it. The goal is
+// on the step's own CPU time, which a neighbour taking the core for a while
+// does not lengthen; the wall time is shown beside it.
+struct LongestStep
+{
+    double cpuMs = 0;
+    double wallMs = 0;
+};
+
+void spillTimed(LogText &log, LongestStep &longest)
 {
     while (log.wantsSpill()) {
         QElapsedTimer clock;
         clock.start();
+        const double cpu = threadCpuSeconds();
         log.spillStep();
-        longestMs = std::max(longestMs, clock.nsecsElapsed() / 1e6);
+        longest.cpuMs = std::max(longest.cpuMs, (threadCpuSeconds() - cpu) * 1e3);
+        longest.wallMs = std::max(longest.wallMs, clock.nsecsElapsed() / 1e6);
     }
 }
 
-void reportLongestStep(Report &report, const QString &what, double longestMs)
+void reportLongestStep(Report &report, const QString &what, const LongestStep &longest)
 {
-    report.goal(QStringLiteral("longest spill of one block (%1)").arg(what),
-                fixed(longestMs, 1) + QStringLiteral(" ms"), QStringLiteral("<= 10 ms"),
-                longestMs <= 10);
+    report.goal(QStringLiteral("longest spill of one block (%1), CPU").arg(what),
+                fixed(longest.cpuMs, 1) + QStringLiteral(" ms"), QStringLiteral("<= 10 ms"),
+                longest.cpuMs <= 10);
+    report.info(QStringLiteral("longest spill of one block (%1), wall").arg(what),
+                fixed(longest.wallMs, 1) + QStringLiteral(" ms"));
 }
 
 // A defined show: Rapid Fire rounds of a Pelvox2 play answered by R, with a
@@ -123,7 +135,7 @@ void showLog(Report &report)
     LogWriter writer(log);
     QRandomGenerator random(1);
     qint64 hex = 0;
-    double longestStep = 0;
+    LongestStep longestStep;
     QByteArray bytes(16, '\0');
     while (log.size() < size) {
         writer.write("PL\r", Direction::Sent, ViewMode::Standard);
@@ -188,7 +200,7 @@ void hexAndStall(Report &report)
     // load too; the spill's own share is the longest step below.
     report.info(QStringLiteral("longest event loop stall while spilling Hex"),
                 fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"));
-    double longestStep = 0;
+    LongestStep longestStep;
     LogText log;
     log.setLimits(limits());
     fillHex(log, std::min<qint64>(size, 512 * kMiB), [&] { spillTimed(log, longestStep); });
