@@ -9,14 +9,34 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 
+#include <algorithm>
+#include <vector>
+
 using namespace zentrel;
 using namespace zentrel::bench;
 
 namespace {
 
 constexpr qsizetype kFloodBytes = 2'000'000;
+// Each flood lasts a tenth of a second or less, so one run is at the mercy of
+// whatever else the machine does in that moment: the rate is the median of a
+// few runs.
+constexpr int kFloodRuns = 5;
 
-void flood(Report &report, const QByteArray &view)
+struct FloodRun
+{
+    double rate = 0;     // MB/s
+    double cpuPerMb = 0; // s/MB
+    double perByte = 0;  // memory growth, B per byte received
+    double stallMs = 0;  // the event loop's longest wait
+    bool complete = false;
+};
+
+// One flood into a window opened for it, as after a start: each run meets
+// the same empty log, so the runs are alike and each reads as the figure of
+// one flood did before. A window kept for all would hold a longer log at
+// every run, and its later runs would find memory the earlier ones freed.
+FloodRun floodOnce(const QByteArray &view)
 {
     Window window(view);
     const QByteArray traffic = mixedTraffic(kFloodBytes);
@@ -45,32 +65,80 @@ void flood(Report &report, const QByteArray &view)
     const double cpu =
         processCpuSeconds() - cpuBefore - window.farEnd.cpuSeconds() - watch.cpuSeconds();
     const qint64 growth = residentBytes() - residentBefore;
-
-    const QString name =
-        QStringLiteral("receive flood of 2,000,000 bytes, \"%1\": ").arg(QString::fromLatin1(view));
     const double megabytes = double(kFloodBytes) / 1e6;
-    const double rate = megabytes / seconds;
-    const double cpuPerMb = cpu / megabytes;
-    const double perByte = double(growth) / double(kFloodBytes);
+    return {megabytes / seconds, cpu / megabytes, double(growth) / double(kFloodBytes),
+            watch.longestStallMs(), received == kFloodBytes};
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// The runs of one view against the rate of the last round: within 10% of
+// `lastRate`, that is at least `floor` MB/s.
+void flood(Report &report, const QByteArray &view, double lastRate, double floor)
+{
+    std::vector<FloodRun> runs;
+    for (int k = 0; k < kFloodRuns; ++k)
+        runs.push_back(floodOnce(view));
+    const auto each = [&](double FloodRun::*field) {
+        std::vector<double> values;
+        for (const auto &run : runs)
+            values.push_back(run.*field);
+        return values;
+    };
+    const auto rates = each(&FloodRun::rate);
+    const auto stalls = each(&FloodRun::stallMs);
+    const double rate = median(rates);
+    const double slowest = *std::min_element(rates.begin(), rates.end());
+    const double cpuPerMb = median(each(&FloodRun::cpuPerMb));
+    const auto growths = each(&FloodRun::perByte);
+    const double perByte = *std::max_element(growths.begin(), growths.end());
+    const double stall = median(stalls);
+    const double worstStall = *std::max_element(stalls.begin(), stalls.end());
+    const bool complete =
+        std::all_of(runs.begin(), runs.end(), [](const FloodRun &run) { return run.complete; });
+
+    const QString name = QStringLiteral("receive flood of 2,000,000 bytes, \"%1\", %2 runs: ")
+                             .arg(QString::fromLatin1(view))
+                             .arg(kFloodRuns);
+    QStringList all;
+    for (const double value : rates)
+        all << fixed(value, 1);
+    report.info(name + QStringLiteral("rate of each run"),
+                all.join(QLatin1Char(' ')) + QStringLiteral(" MB/s"));
+    report.goal(
+        name + QStringLiteral("median rate"), fixed(rate, 1) + QStringLiteral(" MB/s"),
+        QStringLiteral(">= %1 MB/s (within 10% of %2)").arg(fixed(floor, 1), fixed(lastRate, 1)),
+        complete && rate >= floor);
     const bool standard = view == "Standard";
-    const bool complete = received == kFloodBytes;
     if (standard) {
-        report.goal(name + QStringLiteral("rate"), fixed(rate, 1) + QStringLiteral(" MB/s"),
-                    QStringLiteral(">= 8 MB/s"), complete && rate >= 8);
-        report.goal(name + QStringLiteral("CPU"), fixed(cpuPerMb, 3) + QStringLiteral(" s/MB"),
-                    QStringLiteral("<= 0.1 s/MB"), cpuPerMb <= 0.1);
-        report.goal(name + QStringLiteral("memory growth"),
+        report.goal(name + QStringLiteral("slowest rate"),
+                    fixed(slowest, 1) + QStringLiteral(" MB/s"), QStringLiteral(">= 8 MB/s"),
+                    complete && slowest >= 8);
+        report.goal(name + QStringLiteral("median CPU"),
+                    fixed(cpuPerMb, 3) + QStringLiteral(" s/MB"), QStringLiteral("<= 0.1 s/MB"),
+                    cpuPerMb <= 0.1);
+        report.goal(name + QStringLiteral("largest memory growth"),
                     fixed(perByte, 2) + QStringLiteral(" B per byte"),
                     QStringLiteral("<= 1.5 B per byte"), perByte <= 1.5);
     } else {
-        report.info(name + QStringLiteral("rate"), fixed(rate, 1) + QStringLiteral(" MB/s"));
-        report.info(name + QStringLiteral("CPU"), fixed(cpuPerMb, 3) + QStringLiteral(" s/MB"));
-        report.info(name + QStringLiteral("memory growth"),
+        report.info(name + QStringLiteral("slowest rate"),
+                    fixed(slowest, 1) + QStringLiteral(" MB/s"));
+        report.info(name + QStringLiteral("median CPU"),
+                    fixed(cpuPerMb, 3) + QStringLiteral(" s/MB"));
+        report.info(name + QStringLiteral("largest memory growth"),
                     fixed(perByte, 2) + QStringLiteral(" B per byte"));
     }
-    report.goal(name + QStringLiteral("longest event loop stall"),
-                fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"),
-                QStringLiteral("<= 20 ms"), watch.longestStallMs() <= 20);
+    // The program's own stalls come back in every run, the machine's other
+    // load in some: the median keeps the first and drops the second.
+    report.goal(name + QStringLiteral("median of the longest event loop stalls"),
+                fixed(stall, 1) + QStringLiteral(" ms"), QStringLiteral("<= 20 ms"), stall <= 20);
+    report.info(name + QStringLiteral("longest event loop stall of all"),
+                fixed(worstStall, 1) + QStringLiteral(" ms"));
 }
 
 void lineRate(Report &report)
@@ -109,8 +177,9 @@ int main(int argc, char **argv)
     // Its parts: flood, line.
     const Parts parts(app.arguments().mid(1));
     if (parts.wanted(QStringLiteral("flood"))) {
-        flood(report, "Standard");
-        flood(report, "Hex");
+        // The rates of the last round, in MB/s.
+        flood(report, "Standard", 48.9, 44.0);
+        flood(report, "Hex", 19.1, 17.2);
     }
     if (parts.wanted(QStringLiteral("line")))
         lineRate(report);

@@ -1,8 +1,9 @@
 // The log as long as the show: memory at growing lengths, the spill file's
 // size, the event loop while blocks go to disk, appends and repaints far
-// into a long log, Save Log of a spilled log against dd, and the window
-// under a long flood. ZENTREL_BENCH_LONG=1 (bench/run.sh --long) runs the
-// full sizes; otherwise each runs small.
+// into a long log, Save Log of a spilled log against dd, and the window and
+// the real program under a long flood. ZENTREL_BENCH_LONG=1 (bench/run.sh
+// --long) runs the full sizes; otherwise each runs small.
+#include "childprogram.h"
 #include "loopwatch.h"
 #include "report.h"
 #include "terminal/logview.h"
@@ -299,6 +300,64 @@ void flood(Report &report)
                 QStringLiteral("<= 20 ms"), watch.longestStallMs() <= 20);
 }
 
+// The real program, run as on a show day, under a long flood: its memory
+// before and after, and the longest gap in its reading of the port. It reads
+// the port on its event loop, so while that loop stalls the line fills and
+// the far end's writes wait.
+void program(Report &report)
+{
+    const qint64 size = (kLong ? 2048 : 64) * kMiB;
+    const QString name = QStringLiteral("program under a %1 flood: ").arg(mebibytes(size));
+    FarEnd farEnd;
+    const QString cache = folder() + QStringLiteral("/cache");
+    ChildProgram zentrel(QStringLiteral(ZENTREL_PROGRAM_PATH), farEnd.slavePath(), cache);
+    if (!zentrel.waitForPort(20000)) {
+        report.goal(name + QStringLiteral("port 1 opened"), QStringLiteral("no"),
+                    QStringLiteral("yes"), false);
+        qWarning("the program did not open its port: %s", qPrintable(zentrel.errors()));
+        return;
+    }
+    zentrel.livesOn(1000);
+    const qint64 before = zentrel.memory("VmRSS");
+    const QByteArray traffic = mixedTraffic(16 * kMiB);
+    QElapsedTimer clock;
+    clock.start();
+    farEnd.flood(traffic, int(size / traffic.size()));
+    bool alive = true;
+    while (alive && farEnd.bytesWritten() < size)
+        alive = zentrel.livesOn(50);
+    while (alive && farEnd.waitingForProgram() > 0)
+        alive = zentrel.livesOn(1);
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    farEnd.stop();
+    // Its spill and its repaints catch up.
+    alive = alive && zentrel.livesOn(1000);
+    const qint64 after = zentrel.memory("VmRSS");
+    const qint64 peak = zentrel.memory("VmHWM");
+    // Unlinked at once, but still open: the text went to disk, and to our folder.
+    const QStringList files = zentrel.openFiles();
+    const bool spilled = std::any_of(files.begin(), files.end(),
+                                     [&](const QString &file) { return file.startsWith(cache); });
+    const bool ended = alive && zentrel.end(10000);
+    if (!alive)
+        qWarning("the program ended under the flood: %s", qPrintable(zentrel.errors()));
+
+    const qint64 growth = after - before;
+    report.goal(name + QStringLiteral("memory growth (VmRSS %1 before)").arg(mebibytes(before)),
+                mebibytes(growth), QStringLiteral("<= 64 MiB"), alive && growth <= kGrowthGoal);
+    report.info(name + QStringLiteral("peak memory (VmHWM)"), mebibytes(peak));
+    report.info(name + QStringLiteral("spill file open in the benchmark's folder"),
+                spilled ? QStringLiteral("yes") : QStringLiteral("no"));
+    const double gap = farEnd.longestWriteWaitMs();
+    report.goal(name + QStringLiteral("longest gap in its reading (far end waiting for room)"),
+                fixed(gap, 1) + QStringLiteral(" ms"), QStringLiteral("<= 100 ms"),
+                alive && gap <= 100);
+    report.info(name + QStringLiteral("rate"),
+                fixed(double(size) / 1e6 / seconds, 1) + QStringLiteral(" MB/s"));
+    report.goal(name + QStringLiteral("ends on SIGTERM"),
+                ended ? QStringLiteral("yes") : QStringLiteral("no"), QStringLiteral("yes"), ended);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -306,7 +365,7 @@ int main(int argc, char **argv)
     choosePlatform();
     QApplication app(argc, argv);
     Report report(QStringLiteral("spill"));
-    // Its parts: lines, show, hex, save, flood.
+    // Its parts: lines, show, hex, save, flood, program.
     const Parts parts(app.arguments().mid(1));
     if (parts.wanted(QStringLiteral("lines")))
         lines(report);
@@ -318,5 +377,7 @@ int main(int argc, char **argv)
         save(report);
     if (parts.wanted(QStringLiteral("flood")))
         flood(report);
+    if (parts.wanted(QStringLiteral("program")))
+        program(report);
     return report.exitCode();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -43,6 +44,7 @@ template <typename Work> void FarEnd::start(Work work)
 {
     stop();
     m_stop = false;
+    m_longestWaitNs = 0;
     m_thread = std::thread([this, work] {
         const double before = threadCpuSeconds();
         work();
@@ -71,13 +73,23 @@ void FarEnd::unplug()
 bool FarEnd::writeAll(const char *data, qsizetype size)
 {
     qsizetype done = 0;
+    std::optional<Clock::time_point> refused;
     while (done < size && !m_stop) {
         const auto n = ::write(m_master, data + done, size_t(size - done));
         if (n > 0) {
             done += n;
             m_written += n;
+            if (refused) {
+                const qint64 waited =
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - *refused)
+                        .count();
+                m_longestWaitNs = std::max<qint64>(m_longestWaitNs, waited);
+                refused.reset();
+            }
             continue;
         }
+        if (!refused)
+            refused = Clock::now();
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return false;
         pollfd ready = {m_master, POLLOUT, 0};
@@ -93,10 +105,14 @@ int FarEnd::unread() const
     return waiting;
 }
 
-void FarEnd::flood(QByteArray data)
+void FarEnd::flood(QByteArray data, int times)
 {
     m_written = 0;
-    start([this, data] { writeAll(data.constData(), data.size()); });
+    start([this, data, times] {
+        for (int k = 0; k < times; ++k)
+            if (!writeAll(data.constData(), data.size()))
+                return;
+    });
 }
 
 void FarEnd::trickle(QByteArray data, int bytesPerSecond)

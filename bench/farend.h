@@ -23,8 +23,8 @@ public:
 
     QString slavePath() const { return m_pty.slavePath(); }
 
-    // Writes all of data as fast as the line takes it.
-    void flood(QByteArray data);
+    // Writes all of data, `times` over, as fast as the line takes it.
+    void flood(QByteArray data, int times = 1);
     // Writes data at bytesPerSecond, a byte or two at a time, as a UART would.
     void trickle(QByteArray data, int bytesPerSecond);
     // Reads what the program sends, at most bytesPerSecond (0: as fast as it
@@ -42,6 +42,12 @@ public:
     // Largest number of bytes the program had written but this end had not
     // yet taken, looked at after each of its reads.
     qint64 largestUnread() const { return m_largestUnread; }
+    // Bytes written to the line that the program has not read yet.
+    int waitingForProgram() const { return m_pty.waitingForProgram(); }
+    // Longest time one write waited for room on the line in the current or
+    // last activity, from the write the line refused to the next it took:
+    // while the line is full, only the program's reading makes room.
+    double longestWriteWaitMs() const { return double(m_longestWaitNs) / 1e6; }
     // CPU seconds the far end's thread used in its last activity.
     double cpuSeconds() const { return m_cpu; }
 
@@ -57,6 +63,7 @@ private:
     std::atomic<qint64> m_written = 0;
     std::atomic<qint64> m_read = 0;
     std::atomic<qint64> m_largestUnread = 0;
+    std::atomic<qint64> m_longestWaitNs = 0;
     std::atomic<double> m_cpu = 0;
 };
 

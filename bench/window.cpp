@@ -10,10 +10,7 @@ namespace zentrel::bench {
 Window::Window(const QByteArray &view)
 {
     dir.pin(1, farEnd.slavePath());
-    QByteArray ini = "Port: 1\r\nView: " + view + "\r\n";
-    for (int k = 1; k <= 5; ++k)
-        ini += "String " + QByteArray::number(k) + ": \r\n";
-    dir.writeIni(ini);
+    dir.writeIni(settingsFor(view));
     terminal = std::make_unique<Terminal>(messages);
     terminal->show();
     if (!QTest::qWaitForWindowExposed(terminal.get()))
@@ -31,6 +28,14 @@ void Window::run(int milliseconds)
     QEventLoop loop;
     QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+QByteArray settingsFor(const QByteArray &view)
+{
+    QByteArray ini = "Port: 1\r\nView: " + view + "\r\n";
+    for (int k = 1; k <= 5; ++k)
+        ini += "String " + QByteArray::number(k) + ": \r\n";
+    return ini;
 }
 
 QByteArray mixedTraffic(qsizetype size)

@@ -28,6 +28,9 @@ struct Window
     std::unique_ptr<Terminal> terminal;
 };
 
+// A settings file that selects port 1 and the view, with no quick strings.
+QByteArray settingsFor(const QByteArray &view);
+
 // Far-end traffic made of three equal parts: short "R" CR LF answers,
 // every byte value in turn, and printable text with no line break.
 QByteArray mixedTraffic(qsizetype size);
