@@ -1,5 +1,7 @@
 // Received bytes as a device may send them, through every view and into the
-// log as sent and received pieces.
+// log as sent and received pieces, and on to the form the log's blocks take
+// on disk and back.
+#include "terminal/escaperuns.h"
 #include "terminal/logwriter.h"
 
 #include <cstdint>
@@ -8,6 +10,19 @@
 using namespace zentrel;
 
 namespace {
+
+// Whatever text is packed comes back whole; whatever bytes are read as a
+// packed form stay within the buffers.
+void checkEscapeRuns(QByteArrayView text)
+{
+    const QByteArray packed = packEscapeRuns(text);
+    QByteArray back(text.size(), '\0');
+    if (!unpackEscapeRuns(packed, back.data(), back.size()) || back != text)
+        std::abort();
+    QByteArray out(4 * text.size() + 4, '\0');
+    for (const qsizetype size : {qsizetype(0), text.size(), out.size()})
+        unpackEscapeRuns(text, out.data(), size);
+}
 
 void checkRendering(QByteArrayView bytes, ViewMode mode)
 {
@@ -21,6 +36,7 @@ void checkRendering(QByteArrayView bytes, ViewMode mode)
                                                           : 4 * bytes.size();
     if (out.size() != 6 + expected || !out.startsWith("prefix"))
         std::abort();
+    checkEscapeRuns(out);
     // No view lets a control byte through to the log: a CR or LF there would
     // break the log's lines.
     for (qsizetype i = 6; i < out.size(); ++i) {
@@ -36,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const auto mode : {ViewMode::Standard, ViewMode::Mixed, ViewMode::Hex})
         checkRendering(bytes, mode);
+    checkEscapeRuns(bytes);
 
     // The first byte picks the view; each later byte below 4 ends a piece
     // and says which way the next one travels.
