@@ -175,7 +175,6 @@ void hexAndStall(Report &report)
     view.log().setLimits(limits());
     QCoreApplication::processEvents();
     const qint64 before = residentBytes();
-    LoopWatch watch;
     // Each piece arrives as its own event, so the watch sees only spilling.
     QEventLoop loop;
     QTimer piece;
@@ -191,15 +190,20 @@ void hexAndStall(Report &report)
         if (view.log().size() >= size)
             loop.quit();
     });
+    // Started last: making the random bytes is no stall of the program's.
+    LoopWatch watch;
     piece.start();
     loop.exec();
     watch.stop();
     const qint64 growth = residentBytes() - before - random.size();
     report.goal(QStringLiteral("memory growth at %1 of Hex text").arg(mebibytes(size)),
                 mebibytes(growth), QStringLiteral("<= 64 MiB"), growth <= kGrowthGoal);
-    // Everything that ran on the loop counts here, the machine's other
-    // load too; the spill's own share is the longest step below.
-    report.info(QStringLiteral("longest event loop stall while spilling Hex"),
+    // Everything that ran on the loop counts here, the view's repaints too.
+    report.goal(
+        QStringLiteral("longest event loop stall while spilling Hex, less waits for a core"),
+        fixed(watch.longestOwnStallMs(), 1) + QStringLiteral(" ms"), QStringLiteral("<= 10 ms"),
+        watch.longestOwnStallMs() <= 10);
+    report.info(QStringLiteral("longest event loop stall while spilling Hex, all of it"),
                 fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"));
     LongestStep longestStep;
     LogText log;
@@ -295,9 +299,13 @@ void flood(Report &report)
     const qint64 growth = residentBytes() - before;
     report.goal(QStringLiteral("window memory growth, %1 flood").arg(mebibytes(size)),
                 mebibytes(growth), QStringLiteral("<= 64 MiB"), growth <= kGrowthGoal);
-    report.goal(QStringLiteral("window under a %1 flood: longest stall").arg(mebibytes(size)),
-                fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"),
-                QStringLiteral("<= 20 ms"), watch.longestStallMs() <= 20);
+    report.goal(QStringLiteral("window under a %1 flood: longest stall, less waits for a core")
+                    .arg(mebibytes(size)),
+                fixed(watch.longestOwnStallMs(), 1) + QStringLiteral(" ms"),
+                QStringLiteral("<= 20 ms"), watch.longestOwnStallMs() <= 20);
+    report.info(
+        QStringLiteral("window under a %1 flood: longest stall, all of it").arg(mebibytes(size)),
+        fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"));
 }
 
 // The real program, run as on a show day, under a long flood: its memory
