@@ -21,6 +21,8 @@ constexpr std::size_t kLoadedBlocks = 4;
 // Level 1 compresses a block in a few milliseconds; higher ones gain little
 // on log text and cost the event loop more.
 constexpr int kLevel = 1;
+// Compressed bytes that may wait for the disk.
+constexpr qint64 kMostWaiting = qint64(16) << 20;
 
 ZSTD_CCtx *compressor()
 {
@@ -304,14 +306,24 @@ void LogText::clear()
 
 bool LogText::wantsSpill() const
 {
+    // While the disk falls behind, the text waits here rather than twice
+    // over, compressed, for the disk; a failed file is seen in the step.
+    const bool behind = m_file && !m_file->failed() && m_file->waiting() > kMostWaiting;
     return !m_spillBroken && m_memory > m_limits.memory &&
-           m_spilled + 1 < qsizetype(m_blocks.size());
+           m_spilled + 1 < qsizetype(m_blocks.size()) && !behind;
+}
+
+qint64 LogText::spillWaiting() const
+{
+    return m_file ? m_file->waiting() : 0;
 }
 
 void LogText::spillStep()
 {
     if (!wantsSpill())
         return;
+    if (m_file && m_file->failed())
+        return fault();
     if (!m_file) {
         const QString folder = m_limits.folder.isEmpty()
                                    ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
@@ -328,7 +340,7 @@ void LogText::spillStep()
                                      runs.constData(), size_t(runs.size()));
     qint64 offset = 0;
     if (ZSTD_isError(size) ||
-        !m_file->append(QByteArrayView(packed).first(qsizetype(size)), offset))
+        !m_file->append(QByteArray(packed.constData(), qsizetype(size)), offset))
         return fault();
     block.offset = offset;
     block.stored = qint64(size);

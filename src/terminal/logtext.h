@@ -100,6 +100,8 @@ public:
     qsizetype memoryBytes() const { return m_memory; }
     qsizetype spilledBlocks() const { return m_spilled; }
     qint64 spillFileSize() const;
+    // Spilled bytes still on their way to the disk.
+    qint64 spillWaiting() const;
 
 private:
     struct Block
