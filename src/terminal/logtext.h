@@ -33,7 +33,7 @@ public:
     struct Limits
     {
         // Small enough to compress or read back within a few milliseconds.
-        qsizetype blockSize = 512 << 10;
+        qsizetype blockSize = 256 << 10;
         // Text kept in memory before the oldest blocks move to disk.
         qsizetype memory = 8 << 20;
         // Empty: the user's cache folder.

@@ -16,7 +16,7 @@
 namespace {
 // Pieces of one block each, a few ms to unpack or write: enough of them
 // keep the file's thread busy between two turns of the event loop.
-constexpr std::size_t kQueuedPieces = 16;
+constexpr std::size_t kQueuedPieces = 32;
 // Time a turn of the event loop may give the save, and the first turn,
 // which finishes a log of ordinary size before the click returns.
 constexpr int kSlice = 10;
