@@ -1,5 +1,8 @@
 #include "terminal/escaperuns.h"
 
+#include "terminal/logrenderer.h"
+
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -50,13 +53,18 @@ void appendCount(QByteArray &out, qsizetype count)
     out.append(char(count));
 }
 
+// Each byte's escape as the Hex view writes it, so what is unpacked is
+// always what was shown.
 const std::array<std::array<char, kEscape>, 256> &escapes()
 {
     static const auto table = [] {
-        static constexpr char digits[] = "0123456789ABCDEF";
         std::array<std::array<char, kEscape>, 256> made{};
-        for (int b = 0; b < 256; ++b)
-            made[size_t(b)] = {'<', digits[b >> 4], digits[b & 0x0F], '>'};
+        for (int b = 0; b < 256; ++b) {
+            QByteArray escape;
+            const char byte = char(b);
+            renderBytes(escape, QByteArrayView(&byte, 1), ViewMode::Hex);
+            std::copy_n(escape.constData(), kEscape, made[size_t(b)].begin());
+        }
         return made;
     }();
     return table;
