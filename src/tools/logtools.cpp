@@ -20,7 +20,7 @@ constexpr std::size_t kQueuedPieces = 32;
 // Time a turn of the event loop may give the save, and the first turn,
 // which finishes a log of ordinary size before the click returns.
 constexpr int kSlice = 10;
-constexpr int kFirstSlice = 50;
+constexpr int kFirstSlice = 20;
 constexpr int kProgressSteps = 1000;
 } // namespace
 
