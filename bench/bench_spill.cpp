@@ -236,6 +236,9 @@ void save(Report &report)
             log.spillStep();
     });
     const QString path = folder() + QStringLiteral("/saved.log");
+    // The fill's pages are still being written back; dd and the save both
+    // start on a disk that has finished with them.
+    QProcess::execute(QStringLiteral("sync"), {});
     const double ddBefore = ddRate(size, folder() + QStringLiteral("/dd.bin"));
     QTimer::singleShot(0, [path] {
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
