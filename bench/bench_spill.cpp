@@ -200,7 +200,8 @@ void hexAndStall(Report &report)
                 mebibytes(growth), QStringLiteral("<= 64 MiB"), growth <= kGrowthGoal);
     // Everything that ran on the loop counts here, the view's repaints too.
     report.goal(
-        QStringLiteral("longest event loop stall while spilling Hex, less waits for a core"),
+        QStringLiteral(
+            "longest event loop stall while spilling Hex, less waits for a core or the host"),
         fixed(watch.longestOwnStallMs(), 1) + QStringLiteral(" ms"), QStringLiteral("<= 10 ms"),
         watch.longestOwnStallMs() <= 10);
     report.info(QStringLiteral("longest event loop stall while spilling Hex, all of it"),
@@ -302,10 +303,11 @@ void flood(Report &report)
     const qint64 growth = residentBytes() - before;
     report.goal(QStringLiteral("window memory growth, %1 flood").arg(mebibytes(size)),
                 mebibytes(growth), QStringLiteral("<= 64 MiB"), growth <= kGrowthGoal);
-    report.goal(QStringLiteral("window under a %1 flood: longest stall, less waits for a core")
-                    .arg(mebibytes(size)),
-                fixed(watch.longestOwnStallMs(), 1) + QStringLiteral(" ms"),
-                QStringLiteral("<= 20 ms"), watch.longestOwnStallMs() <= 20);
+    report.goal(
+        QStringLiteral("window under a %1 flood: longest stall, less waits for a core or the host")
+            .arg(mebibytes(size)),
+        fixed(watch.longestOwnStallMs(), 1) + QStringLiteral(" ms"), QStringLiteral("<= 20 ms"),
+        watch.longestOwnStallMs() <= 20);
     report.info(
         QStringLiteral("window under a %1 flood: longest stall, all of it").arg(mebibytes(size)),
         fixed(watch.longestStallMs(), 1) + QStringLiteral(" ms"));

@@ -12,7 +12,10 @@ namespace zentrel::bench {
 // loop notes how late each one ran. On a shared machine part of a wait is
 // the thread standing ready while other programs have every core; the
 // system counts that time, and the watch keeps the longest wait less it
-// too: the part that is the program's own doing.
+// too. On a virtual machine the host may also stop the core the thread is
+// on: the thread then neither runs, nor stands ready, nor sleeps by its own
+// choice, and the watch leaves that time out as well. What remains is the
+// part that is the program's own doing.
 class LoopWatch
 {
 public:
@@ -31,9 +34,17 @@ private:
     std::atomic<bool> m_stop = false;
     std::atomic<qint64> m_longestNs = 0;
     std::atomic<qint64> m_longestOwnNs = 0;
-    // The watched thread's schedstat: its time waiting for a core.
+    struct Scheduled
+    {
+        qint64 running = 0;
+        qint64 queued = 0;
+        qint64 slept = 0;
+    };
+    // The watched thread's times on a core and waiting for one, and how
+    // often it chose to sleep.
     int m_schedstat = -1;
-    qint64 queuedNs() const;
+    int m_status = -1;
+    Scheduled scheduled() const;
     std::atomic<double> m_cpu = 0;
 };
 
