@@ -1,5 +1,6 @@
 #include "childprogram.h"
 
+#include "report.h"
 #include "window.h"
 
 #include <QDir>
@@ -83,11 +84,7 @@ qint64 ChildProgram::memory(const char *field) const
     QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(prefix)) // "VmRSS:     123456 kB"
-            return line.mid(prefix.size()).simplified().split(' ').value(0).toLongLong() * 1024;
-    return 0;
+    return statusNumber(status.readAll(), field).value_or(0) * 1024;
 }
 
 bool ChildProgram::end(int timeoutMs)

@@ -29,13 +29,18 @@ LoopWatch::LoopWatch()
                 [this, clock, posted, before] {
                     const qint64 waited = clock.nsecsElapsed() - posted;
                     const Scheduled after = scheduled();
+                    m_longestNs = std::max<qint64>(m_longestNs, waited);
+                    // What the system cannot tell stays the program's.
+                    if (!before.known || !after.known) {
+                        m_longestOwnNs = std::max<qint64>(m_longestOwnNs, waited);
+                        return;
+                    }
                     const qint64 queued = after.queued - before.queued;
                     // Time neither on a core nor ready for one, without a
                     // sleep of its own, is time the host took the core.
                     const qint64 stolen = after.slept != before.slept
                                               ? 0
                                               : waited - queued - (after.running - before.running);
-                    m_longestNs = std::max<qint64>(m_longestNs, waited);
                     m_longestOwnNs = std::max<qint64>(
                         m_longestOwnNs, waited - queued - std::max<qint64>(0, stolen));
                 },
@@ -57,27 +62,17 @@ LoopWatch::~LoopWatch()
 
 LoopWatch::Scheduled LoopWatch::scheduled() const
 {
-    Scheduled times;
-    char text[2048];
-    auto size = m_schedstat < 0 ? -1 : ::pread(m_schedstat, text, sizeof text - 1, 0);
-    if (size > 0) {
-        text[size] = '\0';
-        const QList<QByteArray> fields = QByteArray(text).simplified().split(' ');
-        if (fields.size() >= 2)
-            times = {fields[0].toLongLong(), fields[1].toLongLong(), 0};
-    }
-    // Unknown counts as a sleep: nothing is then taken for the host's.
-    times.slept = -1;
-    size = m_status < 0 ? -1 : ::pread(m_status, text, sizeof text - 1, 0);
-    if (size > 0) {
-        const QByteArray status(text, size);
-        const QByteArray key = "\nvoluntary_ctxt_switches:";
-        if (const auto at = status.indexOf(key); at >= 0) {
-            const auto end = status.indexOf('\n', at + key.size());
-            times.slept = status.mid(at + key.size(), end - at - key.size()).trimmed().toLongLong();
-        }
-    }
-    return times;
+    const auto readAll = [](int fd) {
+        char text[4096];
+        const auto size = fd < 0 ? -1 : ::pread(fd, text, sizeof text, 0);
+        return size > 0 ? QByteArray(text, size) : QByteArray();
+    };
+    // Time on a core, time ready for one, slices run.
+    const QList<QByteArray> fields = readAll(m_schedstat).simplified().split(' ');
+    const auto slept = statusNumber(readAll(m_status), "voluntary_ctxt_switches");
+    if (fields.size() < 2 || !slept)
+        return {};
+    return {fields[0].toLongLong(), fields[1].toLongLong(), *slept, true};
 }
 
 void LoopWatch::stop()

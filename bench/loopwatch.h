@@ -39,6 +39,7 @@ private:
         qint64 running = 0;
         qint64 queued = 0;
         qint64 slept = 0;
+        bool known = false;
     };
     // The watched thread's times on a core and waiting for one, and how
     // often it chose to sleep.

@@ -40,6 +40,15 @@ qint64 residentBytes()
     return fields.size() > 1 ? fields.at(1).toLongLong() * ::sysconf(_SC_PAGESIZE) : 0;
 }
 
+std::optional<qint64> statusNumber(const QByteArray &status, const char *field)
+{
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : status.split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).simplified().split(' ').value(0).toLongLong();
+    return std::nullopt;
+}
+
 double processCpuSeconds()
 {
     rusage usage = {};

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace zentrel::bench {
 
 // One benchmark's figures as rows of a table: what was measured, the value,
@@ -33,6 +35,9 @@ qint64 residentBytes();
 double processCpuSeconds();
 // CPU time of the calling thread, in seconds.
 double threadCpuSeconds();
+// The number a field of a /proc status file starts with ("VmRSS:  123 kB"
+// gives 123 for "VmRSS"); none when the field is missing.
+std::optional<qint64> statusNumber(const QByteArray &status, const char *field);
 
 QString fixed(double value, int decimals);
 QString mebibytes(qint64 bytes);
