@@ -25,7 +25,7 @@ done
 
 scripts/deps.sh
 if [ "$build" = build/dev ]; then
-    cmake --preset dev >/dev/null
+    scripts/configure.sh dev
 else
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTREL_WERROR=ON >/dev/null
 fi

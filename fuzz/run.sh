@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-60}"
 targets=(customnotation settingsfile logrenderer showctlencoder)
 
-cmake --preset fuzz >/dev/null
+scripts/configure.sh fuzz
 cmake --build --preset fuzz >/dev/null
 
 out=build/fuzz/runs

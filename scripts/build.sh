@@ -2,5 +2,5 @@
 # Configures and builds the developer preset.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset dev >/dev/null
+scripts/configure.sh dev
 cmake --build --preset dev

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config
+    cmake g++ make ninja-build ccache pkg-config
     qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
     libzstd-dev
     libgl-dev fonts-dejavu-core
@@ -14,9 +14,9 @@ packages=(
     bsdextrautils
 )
 case "${1:-}" in
-    # The format check, the sanitizer build and the fuzz targets:
-    # clang-format, and clang with libFuzzer.
-    --test) packages+=(clang-format-14 clang libclang-rt-14-dev) ;;
+    # The format check, the sanitizer build and the fuzz targets (clang-format,
+    # clang with libFuzzer), the static checks and the coverage report.
+    --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
     --package) packages+=(dpkg-dev) ;;
     # tests/package/package-test.sh: the checkers, and the tools to run the

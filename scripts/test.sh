@@ -37,12 +37,12 @@ fi
 
 if [ "$extended" = true ]; then
     echo "== The whole suite under the address and undefined-behaviour sanitizers"
-    cmake --preset asan >/dev/null
+    scripts/configure.sh asan
     cmake --build --preset asan
     ctest --preset asan "${ctest_args[@]}"
 
     echo "== The log tools under the thread sanitizer"
-    cmake --preset tsan >/dev/null
+    scripts/configure.sh tsan
     cmake --build --preset tsan
     ctest --preset tsan
 

@@ -31,7 +31,10 @@ protected:
         QByteArray reply; // without the closing carriage return
     };
     static Answer done(QString meaning) { return {std::move(meaning), "R"}; }
-    static Answer value(QString meaning, QByteArray text) { return {std::move(meaning), text}; }
+    static Answer value(QString meaning, QByteArray text)
+    {
+        return {std::move(meaning), std::move(text)};
+    }
     static Answer refuse(QString reason) { return {std::move(reason), "E"}; }
     static Answer unknown(QByteArrayView code);
     // What a transport code of the two video machines does ("play" for PL,

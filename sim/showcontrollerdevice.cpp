@@ -127,7 +127,7 @@ QString responseName(uchar mode)
     }
 }
 
-Exchange nack(QString report)
+Exchange nack(const QString &report)
 {
     return {report + QStringLiteral(" -> NACK <15>"), QByteArray(1, ShowControllerDevice::kNack)};
 }
@@ -239,10 +239,9 @@ ShowControllerDevice::carryOut(uchar opcode, QByteArrayView data, QString *refus
         command.text ? data.size() > operands : data.size() == operands || optionalOperands;
     if (!lengthFits) {
         *refusal = QStringLiteral("length %1 does not fit %2 (%3%4 data bytes)")
-                       .arg(data.size() + 1)
-                       .arg(command.name)
-                       .arg(command.text ? QStringLiteral("more than ") : QString())
-                       .arg(operands);
+                       .arg(QString::number(data.size() + 1), QString::fromLatin1(command.name),
+                            command.text ? QStringLiteral("more than ") : QString(),
+                            QString::number(operands));
         return std::nullopt;
     }
     QStringList parts;

@@ -54,8 +54,8 @@ bool SimCommandLine::parse(const QStringList &arguments)
         return false;
     }
     if (!m_parser.positionalArguments().isEmpty()) {
-        m_error =
-            QStringLiteral("Unexpected argument: %1").arg(m_parser.positionalArguments().first());
+        m_error = QStringLiteral("Unexpected argument: %1")
+                      .arg(m_parser.positionalArguments().constFirst());
         return false;
     }
     if (m_parser.isSet(QStringLiteral("family")))

@@ -37,11 +37,15 @@ int runProgram()
     splash->setAttribute(Qt::WA_DeleteOnClose);
     messages.setParentWindow(splash);
     // The splash goes once start-up is over; without a main window by then
-    // the no-port message has just been closed and the program ends.
-    QObject::connect(splash, &QObject::destroyed, qApp, [&terminal] {
-        if (!terminal)
-            QCoreApplication::quit();
-    });
+    // the no-port message has just been closed and the program ends. A
+    // splash left at the end goes after this function; the watch goes before
+    // terminal does and takes the connection with it.
+    const QObject watch;
+    QObject::connect(splash, &QObject::destroyed, &watch,
+                     [&terminal] { // clazy:exclude=lambda-in-connect
+                         if (!terminal)
+                             QCoreApplication::quit();
+                     });
     splash->show();
     const int code = QApplication::exec();
     delete terminal;

@@ -57,7 +57,7 @@ CommandResult request(const QString &information)
 
 CommandResult set(const QString &parameter, const QString &value)
 {
-    const auto nothingChosen = CommandResult::refuse(QStringLiteral("Select parameter to set!"));
+    auto nothingChosen = CommandResult::refuse(QStringLiteral("Select parameter to set!"));
     if (parameter.isEmpty())
         return nothingChosen;
     if (value.isEmpty())

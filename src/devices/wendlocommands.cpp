@@ -9,8 +9,8 @@ namespace {
 
 constexpr int kHighestFile = 1511;
 
-const QString kSelectChannel = QStringLiteral("Select channel!");
-const QString kInvalidFile = QStringLiteral("Invalid file number!");
+constexpr QLatin1StringView kSelectChannel("Select channel!");
+constexpr QLatin1StringView kInvalidFile("Invalid file number!");
 
 bool validChannel(const QString &channel)
 {

@@ -7,10 +7,10 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <grp.h>
 #include <limits>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>

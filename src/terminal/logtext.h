@@ -134,7 +134,7 @@ private:
     qsizetype blockOfLine(qsizetype line) const;
     qsizetype blockAt(qsizetype position) const;
     // Text and line starts of a block, from memory or the spill file.
-    Contents contents(qsizetype block) const;
+    Contents contents(qsizetype index) const;
     bool readPacked(const Block &block, Packed &out) const;
     // The place a line of a damaged block is given: in order, and empty.
     qsizetype guessedStart(const Block &block, qsizetype line) const;

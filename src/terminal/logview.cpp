@@ -20,7 +20,7 @@ constexpr int kMargin = 3;
 constexpr int kFrameInterval = 16;  // ms, about one screen frame
 constexpr int kWidthInterval = 500; // ms between moves of the horizontal range
 // Shown in place of lines whose text on disk did not read back intact.
-const QString kUnreadable = QStringLiteral("[damaged log text]");
+constexpr QLatin1StringView kUnreadable("[damaged log text]");
 } // namespace
 
 LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
@@ -327,7 +327,7 @@ void LogView::ensureCaretVisible()
     auto *horizontal = horizontalScrollBar();
     // A line too long for the scroll range is shown up to where it ends.
     const int x = int(std::min<double>((m_caret - m_log.lineStart(line)) * m_charWidth,
-                                       std::numeric_limits<int>::max() / 2));
+                                       double(std::numeric_limits<int>::max()) / 2));
     if (x < horizontal->value())
         horizontal->setValue(x);
     else if (x > horizontal->value() + viewport()->width() - 2 * kMargin)

@@ -30,7 +30,7 @@ QString homeFor(const QString &programDirectory, const QString &installedBinDire
 {
     if (resolved(programDirectory) != resolved(installedBinDirectory))
         return programDirectory;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (data.isEmpty())
         return programDirectory;
     QDir().mkpath(data);

@@ -71,7 +71,7 @@ QString LogTools::askFileName()
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().first();
+    return dialog.selectedFiles().constFirst();
 }
 
 void LogTools::SaveLogCmd_Click()
