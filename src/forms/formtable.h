@@ -87,11 +87,14 @@ void applyFormStyle();
 // Shows a tool window on top of the others, with the keyboard focus.
 void bringForward(QWidget *window);
 
-// The control the form table created under that name; it must exist.
+// The control the form table created under that name; it must exist, in
+// every build: a misspelt name stops the program there, naming it.
 template <typename T> T *control(const QWidget *form, const char *name)
 {
     auto *found = form->findChild<T *>(QLatin1StringView(name));
-    Q_ASSERT_X(found, "control", name);
+    if (!found)
+        qFatal("%s has no %s named %s", qPrintable(form->objectName()),
+               T::staticMetaObject.className(), name);
     return found;
 }
 

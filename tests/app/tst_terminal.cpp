@@ -78,7 +78,7 @@ private Q_SLOTS:
         t.sendCustom(typed);
         QCOMPARE(t.messages.last(), message);
         if (wire.isEmpty()) {
-            QCOMPARE(t.device.readFor(100), QByteArray());
+            QCOMPARE(t.device.sentSoFar(), QByteArray());
             QCOMPARE(t.logText(), QByteArray());
         } else {
             QCOMPARE(t.device.read(wire.size()), wire);
@@ -155,9 +155,9 @@ private Q_SLOTS:
             t.click("Str1Cmd");
         else
             t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(first.size(), 500), first);
+        QCOMPARE(t.device.read(first.size()), first);
         t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(second.size(), 500), second);
+        QCOMPARE(t.device.read(second.size()), second);
         QCOMPARE(t.messages.last(), message);
         if (!first.isEmpty())
             QCOMPARE(t.logText(),
@@ -172,7 +172,7 @@ private Q_SLOTS:
         t.window->SendCommand("PL\r");
         t.sendCustom("h41");
         QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
-        QCOMPARE(t.device.readFor(100), QByteArray());
+        QCOMPARE(t.device.sentSoFar(), QByteArray());
         QCOMPARE(t.logText(), QByteArray());
     }
 

@@ -301,8 +301,8 @@ private Q_SLOTS:
             QCOMPARE(messages.texts(), QStringList{kLineError});
             QVERIFY(!window.log()->text().contains("Command Sent"));
         }
-        QCOMPARE(second.readFor(300), QByteArray());
-        QCOMPARE(unrelated.back()->readFor(300), QByteArray());
+        QCOMPARE(second.sentSoFar(300), QByteArray());
+        QCOMPARE(unrelated.back()->sentSoFar(300), QByteArray());
         if (signalNumber == SIGKILL) { // at a new start the stale pin is no port either
             QFile::link(dir.path(), dir.path() + "-again");
             overrideAppPath(dir.path() + "-again");

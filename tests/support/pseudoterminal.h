@@ -77,15 +77,31 @@ public:
     int masterFd() const { return m_master; }
 
     // Reads what the program wrote, serving the Qt event loop meanwhile,
-    // until `expected` bytes arrived or the time is up.
+    // until `expected` bytes arrived or the time is up. Expecting nothing is
+    // a check that nothing was sent: see sentSoFar.
     QByteArray read(qsizetype expected, int timeoutMs = 2000)
     {
+        if (expected <= 0)
+            return sentSoFar();
         return readUntil(m_master, expected, timeoutMs, true);
     }
-    // Whatever arrives within the time, for checks that nothing was sent.
-    QByteArray readFor(int milliseconds)
+
+    // Everything the program handed to the line until now, however late it
+    // would be read: after the event loop has had `settleMs` to run what is
+    // due (a timer's tick), the test writes a marker on its own end of the
+    // line, behind the program's bytes, and takes what arrives before it.
+    QByteArray sentSoFar(int settleMs = 100)
     {
-        return read(std::numeric_limits<qsizetype>::max(), milliseconds);
+        QByteArray got = readUntil(m_master, std::numeric_limits<qsizetype>::max(), settleMs, true);
+        if (m_master < 0)
+            return got;
+        static const QByteArray marker = QByteArrayLiteral("\xFF\x00<marker>\x00\xFF");
+        if (::write(m_slave, marker.constData(), size_t(marker.size())) != marker.size())
+            return got + "<marker not written>";
+        const QDeadlineTimer deadline(10000);
+        while (!got.endsWith(marker) && !deadline.hasExpired())
+            got += readUntil(m_master, 1, int(deadline.remainingTime()), true);
+        return got.endsWith(marker) ? got.chopped(marker.size()) : got + "<marker missing>";
     }
 
     void write(const QByteArray &bytes)

@@ -43,9 +43,13 @@ struct TerminalHarness
         window = std::make_unique<Terminal>(messages);
     }
 
+    // A misspelt name ends the test program, naming the control, in every build.
     template <typename T> T *find(const char *name) const
     {
-        return window->findChild<T *>(QLatin1StringView(name));
+        auto *found = window->findChild<T *>(QLatin1StringView(name));
+        if (!found)
+            qFatal("the main window has no %s named %s", T::staticMetaObject.className(), name);
+        return found;
     }
 
     void click(const char *button) { QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton); }

@@ -324,7 +324,7 @@ private Q_SLOTS:
         t.window->show();
         custom->setFocus();
         QTest::keyClick(custom, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(t.device.read(wire.size(), wire.isEmpty() ? 100 : 2000), wire);
+        QCOMPARE(t.device.read(wire.size()), wire);
         QCOMPARE(custom->text(), QString());
         QCOMPARE(t.messages.texts(), messages);
     }
@@ -513,7 +513,7 @@ private Q_SLOTS:
         t.window->SendCommand("B");
         wire += t.device.read(20);
         t.click("RapidCmd");
-        wire += t.device.readFor(100);
+        wire += t.device.sentSoFar();
         QCOMPARE(wire.count('B'), 1);
         QCOMPARE(wire.count('A') + 1, wire.size());
         QVERIFY(wire.indexOf('B') < wire.size() - 5);
@@ -570,7 +570,7 @@ private Q_SLOTS:
         t.messages.whileShown = [&] {
             // The device comes back while the operator reads the message.
             t.dir.pin(1, replacement);
-            duringBox = replacement.readFor(100);
+            duringBox = replacement.sentSoFar();
         };
         t.click("RapidCmd");
         QTRY_COMPARE(t.messages.shown.size(), 1);
@@ -596,7 +596,7 @@ private Q_SLOTS:
         runFor(400);
         t.click("RapidCmd");
         const qint64 elapsedMs = clock.elapsed();
-        const QByteArray arrived = t.device.readFor(200);
+        const QByteArray arrived = t.device.sentSoFar(200);
         const qint64 lineCarried = elapsedMs * 960 / 1000 + 1;
         QVERIFY2(
             arrived.size() <= RapidFire::kTransmitBuffer + 3 + lineCarried,
