@@ -19,6 +19,7 @@ namespace {
 constexpr int kMargin = 3;
 constexpr int kFrameInterval = 16;  // ms, about one screen frame
 constexpr int kWidthInterval = 500; // ms between moves of the horizontal range
+constexpr int kWaitingLook = 50;    // ms between looks at blocks on their way to disk
 // Shown in place of lines whose text on disk did not read back intact.
 constexpr QLatin1StringView kUnreadable("[damaged log text]");
 } // namespace
@@ -57,13 +58,18 @@ void LogView::contentChanged()
     if (!m_repaint.isActive())
         m_repaint.start();
     if (!m_spill.isActive() && (m_log.wantsSpill() || m_log.spillFaultPending()))
-        m_spill.start();
+        m_spill.start(0);
 }
 
 void LogView::spill()
 {
     m_log.spillStep();
-    if (!m_log.wantsSpill())
+    if (m_log.wantsSpill())
+        m_spill.setInterval(0);
+    else if (m_log.spillWaiting() > 0)
+        // The disk may yet refuse what waits for it: look again now and then.
+        m_spill.setInterval(kWaitingLook);
+    else
         m_spill.stop();
     if (m_log.takeSpillFault())
         tell(kSpillFault);

@@ -129,6 +129,9 @@ private Q_SLOTS:
         com::overrideSerialDevices([] { return systemDevices; });
     }
 
+    // However a test ends, the next one starts with no serial devices.
+    void cleanup() { systemDevices.clear(); }
+
     void numbering_data()
     {
         QTest::addColumn<QStringList>("pinned"); // "n=target", target empty when dangling
@@ -304,11 +307,12 @@ private Q_SLOTS:
         QCOMPARE(second.sentSoFar(300), QByteArray());
         QCOMPARE(unrelated.back()->sentSoFar(300), QByteArray());
         if (signalNumber == SIGKILL) { // at a new start the stale pin is no port either
-            QFile::link(dir.path(), dir.path() + "-again");
-            overrideAppPath(dir.path() + "-again");
-            QVERIFY(com::devicePath(1).isEmpty());
-            overrideAppPath(dir.path());
-            QFile::remove(dir.path() + "-again");
+            const QString again = dir.path() + "-again";
+            QVERIFY(QFile::link(dir.path(), again));
+            const AppPathOverride restart(again);
+            const bool absent = com::devicePath(1).isEmpty();
+            QFile::remove(again);
+            QVERIFY(absent);
         }
 
         // Started again, on its own pin left stale or afresh.
@@ -321,7 +325,6 @@ private Q_SLOTS:
         QVERIFY(sim->waitForLine("request PL"));
         QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 5000);
         QCOMPARE(messages.shown.size(), shown);
-        systemDevices.clear();
     }
 
     void reconnect_data()
@@ -434,7 +437,6 @@ private Q_SLOTS:
         if (replug == "exit")
             QVERIFY(dir.readIni().startsWith("Port: 1\r\n"));
         QCOMPARE(messages.texts(), QStringList{kLineError});
-        systemDevices.clear();
     }
 
     // Refused ports as an unprivileged user meets them: as root, each case builds real devices and
