@@ -7,6 +7,27 @@
 
 using namespace zentrel::test;
 
+namespace {
+
+// Where the real program's controls stand in their windows, read off the
+// same windows built here: the Exit button, Configure Strings, and the quick
+// strings dialog's OK, as xdotool's window-relative coordinates.
+QHash<QString, QStringList> controlSpots()
+{
+    const TerminalHarness here;
+    here.window->CfgStrCmd_Click();
+    QHash<QString, QStringList> spots;
+    for (QWidget *control : {static_cast<QWidget *>(here.find<QPushButton>("ExitCmd")),
+                             static_cast<QWidget *>(here.find<QPushButton>("CfgStrCmd")),
+                             here.window->stringsDialog()->findChild<QWidget *>("cmdOK")}) {
+        const QPoint at = control->mapTo(control->window(), control->rect().center());
+        spots.insert(control->objectName(), {QString::number(at.x()), QString::number(at.y())});
+    }
+    return spots;
+}
+
+} // namespace
+
 // Where the program ends, its real boxes answered as an operator would: by keys
 // and clicks on X11, from within the process offscreen, where nothing else can;
 // and what an operator's keys reach on the way.
@@ -132,6 +153,11 @@ private Q_SLOTS:
             if (platform == "openbox")
                 QVERIFY(!run("openbox", {"--startup", "echo managing"}, "managing").isEmpty());
         }
+        const auto spots = controlSpots();
+        const auto click = [&](const QString &window, const QString &control) {
+            run("xdotool", QStringList{"mousemove", "--window", window} + spots.value(control) +
+                               QStringList{"click", "1"});
+        };
         QVERIFY(QFile::copy(ZENTREL_PROGRAM_PATH, dir.filePath("zentrel")));
         ChildProcess zentrel(dir.filePath("zentrel"), {}, environment);
         if (platform == "wayland") {
@@ -168,18 +194,18 @@ private Q_SLOTS:
                 break;
             }
             if (play == "strings") { // Configure Strings clicked; the keys go where the focus is
-                run("xdotool", {"mousemove", "--window", seen.last(), "444", "128", "click", "1"});
+                click(seen.last(), "CfgStrCmd");
                 const QStringList dialog{"search", "--onlyvisible", "--name", "^Quick String"};
                 QString id;
                 for (int tries = 0; id.isEmpty() && tries < 80; ++tries, QTest::qWait(100))
                     id = run("xdotool", dialog).section(u'\n', 0, 0);
                 run("xdotool", {"type", "\"XY\""});
-                run("xdotool", {"mousemove", "--window", id, "204", "168", "click", "1"}); // OK
+                click(id, "cmdOK");
             }
             if (platform == "openbox")
                 run("xdotool", {"windowactivate", "--sync", seen.last(), "key", "alt+F4"});
             else // no window manager, no close box: the Exit button
-                run("xdotool", {"mousemove", "--window", seen.last(), "488", "424", "click", "1"});
+                click(seen.last(), "ExitCmd");
         }
         QVERIFY2(zentrel.waitForExit(5000) == 0, qPrintable(zentrel.errors().right(3000)));
         QCOMPARE(dir.readIni(), saved);
