@@ -382,7 +382,7 @@ private Q_SLOTS:
         TerminalHarness t(ini);
         const QString file = t.dir.filePath(settings::kFileName);
         if (!ownership.isEmpty()) {
-            ZENTREL_REQUIRE_ROOT();
+            ZENTREL_REQUIRE_ROOT("only root gives a file another owner");
             QVERIFY(setOwnership(file, {ownership[0], ownership[1], ownership[2]}));
         }
         QCOMPARE(com::ProbePort(1), ini.isNull());

@@ -471,7 +471,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(QStringList, facts);
         const QString ports = setup.section(u' ', 0, 0), lock = setup.section(u' ', 1);
-        ZENTREL_REQUIRE_ROOT();
+        ZENTREL_REQUIRE_ROOT("devices and locks of other users, then run as nobody");
         const auto *dialout = ::getgrnam("dialout"); // never nobody's group
         const Ownership mine{0600, kOtherOwner, kOtherGroup},
             group{0660, 0, dialout ? int(dialout->gr_gid) : 0};

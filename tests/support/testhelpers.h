@@ -13,14 +13,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Handing a file to another owner or group takes root, as CI runs the suite;
-// elsewhere the test is skipped, never quietly passed.
-#define ZENTREL_REQUIRE_ROOT()                                                                     \
+// Some cases take root (handing a file to another owner, mounting a file
+// system, becoming another user), as CI runs the suite; for a developer who
+// is not root they are skipped, saying what they need, never quietly passed.
+#define ZENTREL_REQUIRE_ROOT(why)                                                                  \
     do {                                                                                           \
         if (::geteuid() != 0) {                                                                    \
             if (!qEnvironmentVariableIsEmpty("CI"))                                                \
                 QFAIL("CI runs the suite as root");                                                \
-            QSKIP("only root can give a file another owner");                                      \
+            QSKIP("needs root: " why);                                                             \
         }                                                                                          \
     } while (false)
 

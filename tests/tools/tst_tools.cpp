@@ -725,7 +725,7 @@ private Q_SLOTS:
         QFETCH(bool, fails);
         std::unique_ptr<Mount> mount;
         if (cache == "read-only" || cache == "full") {
-            ZENTREL_REQUIRE_ROOT();
+            ZENTREL_REQUIRE_ROOT("a small file system of its own is mounted");
             mount = std::make_unique<Mount>(cache == "full" ? 0 : MS_RDONLY, "size=16k");
             QVERIFY(mount->mounted);
         }
