@@ -17,6 +17,8 @@ case "${1:-}" in
     # The format check, the sanitizer build and the fuzz targets (clang-format,
     # clang with libFuzzer), the static checks and the coverage report.
     --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr) ;;
+    # scripts/stress-test.sh: the sanitizer build, and the load beside it.
+    --stress) packages+=(clang-format-14 clang libclang-rt-14-dev stress-ng) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
     --package) packages+=(dpkg-dev) ;;
     # tests/package/package-test.sh: the checkers, and the tools to run the

@@ -421,6 +421,10 @@ private Q_SLOTS:
         QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QStringLiteral("1"));
         QVERIFY(t.window->VekComm().isOpen());
         QCOMPARE(t.window->VekComm().portNumber(), 1);
+        // What the operator sends next goes to the port held, not the refused one.
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        QCOMPARE(four.sentSoFar(), QByteArray());
     }
 
     void aboutBoxOpensOnlyOnTheBareBackground_data()

@@ -179,6 +179,57 @@ private Q_SLOTS:
         QCOMPARE(present, expected);
     }
 
+    // The same rules on real links and devices, read from ports/ at a start:
+    // letters stand for pseudo-terminals, "-" for a link that dangles.
+    void numberingAtStart_data()
+    {
+        QTest::addColumn<QString>("pinned"); // per port number from 0, "." for no link
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("expected"); // per port number from 0, "." for absent
+        QTest::newRow("two pins in a row among the system's devices") << "..ab"
+                                                                      << "cd"
+                                                                      << ".cabd";
+        QTest::newRow("a dangling pin keeps its number from the system's devices") << ".-a"
+                                                                                   << "bc"
+                                                                                   << "..abc";
+        QTest::newRow("a pinned device is not numbered twice") << "...b"
+                                                               << "abc"
+                                                               << ".acb";
+        QTest::newRow("pins either side of the system's devices") << "a..b"
+                                                                  << "cd"
+                                                                  << "acdb";
+    }
+
+    void numberingAtStart()
+    {
+        QFETCH(QString, pinned);
+        QFETCH(QString, system);
+        QFETCH(QString, expected);
+        AppDirectory dir;
+        PseudoTerminal devices[4];
+        const auto path = [&devices](QChar letter) {
+            return devices[letter.unicode() - u'a'].slavePath();
+        };
+        const auto at = [](const QString &row, int n) { return n < row.size() ? row[n] : u'.'; };
+        for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
+            const QChar pin = at(pinned, n);
+            if (pin == u'.')
+                QVERIFY(QFile::remove(dir.filePath(QStringLiteral("ports/COM%1").arg(n))));
+            else if (pin != u'-')
+                dir.pin(n, path(pin));
+        }
+        for (const QChar device : system)
+            systemDevices.append(path(device));
+        QList<int> present;
+        for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
+            const QChar device = at(expected, n);
+            QCOMPARE(com::devicePath(n), device == u'.' ? QString() : path(device));
+            if (device != u'.')
+                present.append(n);
+        }
+        QCOMPARE(com::ProbePorts(), present);
+    }
+
     void probe_data()
     {
         QTest::addColumn<QString>("how");
@@ -427,6 +478,15 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 5000);
             window.SendCommand("PL\r");
             QCOMPARE(back->read(3), QByteArray("PL\r"));
+            if (replug == "link") { // pulled a second time, and back again
+                PseudoTerminal third;
+                back->unplug();
+                QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
+                dir.pin(1, third);
+                QTRY_VERIFY_WITH_TIMEOUT(link.isOpen(), 5000);
+                window.SendCommand("PL\r");
+                QCOMPARE(third.read(3), QByteArray("PL\r"));
+            }
         } else {
             back->write("R\r");
             runFor(1500);

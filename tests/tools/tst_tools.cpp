@@ -8,6 +8,7 @@
 #include "tools/stringsfrm.h"
 
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -66,13 +67,15 @@ void playShow(const std::function<void(const QByteArray &, Direction)> &write)
     }
 }
 
-LogText inMemory(ViewMode mode)
+LogText inMemory(ViewMode mode, int shows = 1)
 {
     LogText log;
     LogWriter writer(log);
-    playShow([&](const QByteArray &bytes, Direction direction) {
-        writer.write(bytes, direction, mode);
-    });
+    for (int show = 0; show < shows; ++show) {
+        playShow([&](const QByteArray &bytes, Direction direction) {
+            writer.write(bytes, direction, mode);
+        });
+    }
     return log;
 }
 
@@ -276,6 +279,12 @@ private Q_SLOTS:
         if (target == "full")
             QVERIFY(::stat(QFile::encodeName(path).constData(), &status) == 0 &&
                     S_ISCHR(status.st_mode));
+        // After the failure the next save goes as ever.
+        answerSaveDialog(t.dir.filePath("good.log"));
+        t.click("SaveLogCmd");
+        QCOMPARE(fileContent(t.dir.filePath("good.log")),
+                 QByteArray("Command Sent:  PL|\r\n").repeated(50));
+        QCOMPARE(t.messages.texts(), QStringList{"Error saving to file!"});
     }
 
     void fontCycle_data()
@@ -784,6 +793,43 @@ private Q_SLOTS:
             QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                      QStringList());
         }
+    }
+
+    // A save to a reader slower than the log, such as a pipe: the file's
+    // thread waits on it, the window unpacks the next block itself while the
+    // queue is full, and every block still arrives once, in order.
+    void saveToASlowReader()
+    {
+        TerminalHarness t;
+        QTemporaryDir folder;
+        auto &log = t.window->log()->log();
+        log.setLimits(smallLimits(folder.path()));
+        constexpr int kShows = 5; // well over what the pipe and the queue hold
+        for (int show = 0; show < kShows; ++show)
+            playShow([&](const QByteArray &bytes, Direction direction) {
+                t.window->WriteLog(bytes, direction);
+            });
+        QTRY_VERIFY(!log.wantsSpill());
+        QVERIFY(log.spilledBlocks() > 50);
+        const QString path = t.dir.filePath("slow.log");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        const int reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        answerSaveDialog(path);
+        t.click("SaveLogCmd");
+        QByteArray got;
+        char buffer[4096];
+        for (QDeadlineTimer wait(60000); !wait.hasExpired();) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            const auto n = ::read(reader, buffer, sizeof buffer);
+            if (n == 0) // the save let go of the pipe
+                break;
+            if (n > 0)
+                got.append(buffer, n);
+        }
+        ::close(reader);
+        QVERIFY(got == inMemory(ViewMode::Standard, kShows).text() + "\r\n");
+        QVERIFY(t.messages.shown.isEmpty());
     }
 
     void copyRefusesHugeSelection()
