@@ -691,6 +691,46 @@ private Q_SLOTS:
         QVERIFY(checked > 30);
         QCOMPARE(clipped, 0);
     }
+
+    // Where the log stands after the window changed size, and once more lines came.
+    void logAcrossSizes_data()
+    {
+        QTest::addColumn<int>("scrolledTo"); // -1: left at the end
+        QTest::addColumn<QList<QSize>>("sizes");
+        QTest::newRow("following, enlarged: follows") << -1 << QList<QSize>{{1280, 800}};
+        QTest::newRow("following, enlarged and made small again: follows")
+            << -1 << QList<QSize>{{1280, 800}, kSmallest};
+        QTest::newRow("scrolled away, enlarged: the same top line")
+            << 100 << QList<QSize>{{1280, 800}};
+        QTest::newRow("scrolled away near the end, enlarged past it, made small: the same top line")
+            << 1980 << QList<QSize>{{1280, 800}, kSmallest};
+    }
+
+    void logAcrossSizes()
+    {
+        QFETCH(int, scrolledTo);
+        QFETCH(QList<QSize>, sizes);
+        TerminalHarness t;
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        const auto *bar = t.window->log()->verticalScrollBar();
+        const auto fill = [&](int lines) {
+            for (int k = 0; k < lines; ++k)
+                t.window->WriteLog("PL\r", Direction::Sent);
+            QTRY_COMPARE(bar->maximum() + bar->pageStep(), t.window->log()->log().lineCount());
+        };
+        fill(2000);
+        if (scrolledTo >= 0)
+            t.window->log()->verticalScrollBar()->setValue(scrolledTo);
+        for (const QSize &size : sizes) {
+            t.window->resize(size);
+            QTRY_COMPARE(t.window->size(), size);
+        }
+        for (const int more : {0, 50}) {
+            fill(more);
+            QCOMPARE(bar->value(), scrolledTo < 0 ? bar->maximum() : scrolledTo);
+        }
+    }
 };
 
 QTEST_MAIN(TestTerminal)
