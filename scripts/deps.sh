@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
     libzstd-dev
     libgl-dev fonts-dejavu-core
-    xvfb xauth xdotool
+    xvfb xauth xdotool wmctrl
     openbox weston qt6-wayland
     desktop-file-utils
     bsdextrautils

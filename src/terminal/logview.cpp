@@ -46,8 +46,10 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
     m_spill.setInterval(0);
     connect(&m_spill, &QTimer::timeout, this, &LogView::spill);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (!m_adjusting)
+        if (!m_adjusting) {
             m_follow = value >= verticalScrollBar()->maximum();
+            m_place = value;
+        }
         viewport()->update();
     });
     updateMetrics();
@@ -150,6 +152,8 @@ void LogView::refresh()
     updateScrollBars();
     if (m_follow)
         scrollToEnd();
+    else
+        keepPlace();
     viewport()->update();
     noteShown();
 }
@@ -236,6 +240,15 @@ void LogView::scrollToEnd()
 {
     m_adjusting = true;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    m_adjusting = false;
+}
+
+// The operator's top line, as near as the view's height allows: a window
+// enlarged past the end of the log and made small again shows it again.
+void LogView::keepPlace()
+{
+    m_adjusting = true;
+    verticalScrollBar()->setValue(m_place);
     m_adjusting = false;
 }
 
