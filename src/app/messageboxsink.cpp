@@ -20,6 +20,9 @@ void MessageBoxSink::showBox(QWidget *window, const QString &text, const QString
 {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, window);
     box.setInformativeText(informative);
+    // A screen reader announcing the box reads its message and the reason
+    // under it, not only its title.
+    box.setAccessibleDescription(informative.isEmpty() ? text : text + u'\n' + informative);
     box.exec();
 }
 

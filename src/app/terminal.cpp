@@ -66,7 +66,7 @@ const ControlSpec Terminal::kSettingsControls[] = {
     {K::List, "ViewCmb", "Standard|Mixed|Hex", "Log window view type.", {720, 600, 1200, 315}},
     {K::Check, "IDChk", "Use ID:", "", {120, 960, 1095, 255}, true},
     {K::Text, "IDTxt", "", "ID number of device to control.", {1200, 960, 495, 285}, false, 0,
-     run<&Terminal::IDTxt_Change>, unitid::kMaxLength},
+     run<&Terminal::IDTxt_Change>, unitid::kMaxLength, false, "Unit ID"},
 };
 
 const ControlSpec Terminal::kCustomControls[] = {
@@ -99,6 +99,15 @@ const ControlAnchor kAnchorRows[] = {
     {"CustomTxt", Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge},
     {"SendCusCmd", kTopRight},
     {"ExitCmd", Qt::RightEdge | Qt::BottomEdge},
+};
+
+// Where Tab goes, as the window reads: the log, the settings and quick
+// strings beside it, the log's tools under it, the tabs and the panel shown,
+// the custom line, Exit.
+const char *const kReadingOrder[] = {
+    "RichTextBox1", "Frame2", "QuickFrm", "ClearCmd", "SaveLogCmd", "FontCmd", "RapidCmd",
+    "DeviceTab", "Pelvox2Frame", "PelvoxHDFrame", "WendloFrame", "MP3Frame", "EightBitFrm",
+    "Frame1", "ExitCmd",
 };
 } // namespace
 // clang-format on
@@ -138,6 +147,7 @@ void Terminal::buildControls()
         move(screen->availableGeometry().center() - rect().center());
 
     RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
+    RichTextBox1->setAccessibleName(QStringLiteral("Log"));
     RichTextBox1->setGeometry(kLogPlace.toPixels());
 
     createControls(this, kWindowControls);
@@ -165,10 +175,13 @@ void Terminal::buildControls()
     m_panels = {new Pelvox2Panel(*this, this), new PelvoxHDPanel(*this, this),
                 new WendloPanel(*this, this), new OrbalitePanel(*this, this),
                 m_showCtl = new ShowCtlPanel(*this, this)};
-    for (auto *panel : m_panels)
-        panel->raise();
+    for (std::size_t i = 0; i < m_panels.size(); ++i) {
+        m_panels[i]->raise();
+        markAsGroup(m_panels[i], QString::fromLatin1(devicetabs::kTabs[i].caption).trimmed());
+    }
     m_showCtl->hide();
     m_anchors = FormAnchors(this, kAnchors);
+    chainFocus(this, kReadingOrder);
 }
 
 void Terminal::connectHandlers()

@@ -17,28 +17,30 @@ constexpr qreal kPoints = 8.25;
 
 } // namespace
 
+// In reading order, as Tab walks them.
 // clang-format off
 const ControlSpec WendloPanel::kControls[] = {
     {K::Label, "ChanLbl", "Channel:", "", {120, 190, 825, 200}, true, kPoints},
     {K::List, "ChanCmb", "1|2|3|4|5|6|7|8|*", "", {945, 120, 555, 315}},
+    {K::Button, "WendloASoundCmd", "Assign Sound", "", {1680, 120, 1455, 315}, true, kPoints,
+     run<&WendloPanel::WendloASoundCmd_Click>},
+    {K::Button, "WendloVerCmd", "Firmware Version", "", {3360, 120, 1695, 315}, true, kPoints,
+     run<&WendloPanel::WendloVerCmd_Click>},
     {K::Label, "FileLbl", "File:", "", {120, 600, 405, 200}, true, kPoints},
     {K::Text, "WendloFileTxt", "", "", {525, 520, 615, 315}, false, 0, nullptr,
      validation::kWendloFileLength},
-    {K::Button, "WendloASoundCmd", "Assign Sound", "", {1680, 120, 1455, 315}, true, kPoints,
-     run<&WendloPanel::WendloASoundCmd_Click>},
     {K::Button, "WendloResetCmd", "Reset Channel", "", {1680, 520, 1455, 315}, true, kPoints,
      run<&WendloPanel::WendloResetCmd_Click>},
-    {K::Button, "WendloVerCmd", "Firmware Version", "", {3360, 120, 1695, 315}, true, kPoints,
-     run<&WendloPanel::WendloVerCmd_Click>},
     {K::Button, "WendloPlayCmd", "Play", "", {120, 920, 855, 315}, true, kPoints,
      run<&WendloPanel::WendloPlayCmd_Click>},
     {K::List, "WendloAudioCmb", "Mute|Unmute", "", {1320, 920, 1095, 315}, false, 0, nullptr, 0,
-     true},
+     true, "Audio command"},
     {K::Button, "WendloAudioCmd", "Audio", "", {2400, 920, 735, 315}, true, kPoints,
      run<&WendloPanel::WendloAudioCmd_Click>},
     {K::Button, "WendloLPlayCmd", "Loop Play", "", {120, 1320, 1095, 315}, true, kPoints,
      run<&WendloPanel::WendloLPlayCmd_Click>},
-    {K::List, "WendloKeyCmb", "On|Off", "", {1560, 1320, 735, 315}},
+    {K::List, "WendloKeyCmb", "On|Off", "", {1560, 1320, 735, 315}, false, 0, nullptr, 0, false,
+     "Keylock command"},
     {K::Button, "WendloKeyCmd", "Keylock", "", {2280, 1320, 855, 315}, true, kPoints,
      run<&WendloPanel::WendloKeyCmd_Click>},
 };

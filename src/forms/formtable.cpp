@@ -2,6 +2,7 @@
 
 #include "forms/filteredlineedit.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +20,31 @@ namespace zentrel {
 namespace {
 
 constexpr char kSpecProperty[] = "zentrel.formRow";
+constexpr char kGroupProperty[] = "zentrel.group";
+
+QAccessibleInterface *groupFactory(const QString &, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (widget && widget->property(kGroupProperty).toBool())
+        return new QAccessibleWidget(widget, QAccessible::Grouping);
+    return nullptr;
+}
+
+bool takesTab(const QWidget *widget)
+{
+    return widget->focusPolicy() & Qt::TabFocus;
+}
+
+// Qt on Linux names a list by the item chosen in it and takes what the list
+// is for only from a label that has it as its buddy; a list or field with no
+// label beside it gets one that is never shown.
+void addUnseenLabel(QWidget *control, const ControlSpec &row)
+{
+    auto *label = new QLabel(QString::fromLatin1(row.spoken), control->parentWidget());
+    label->setObjectName(QString::fromLatin1(row.name) + QStringLiteral("Name"));
+    label->setBuddy(control);
+    label->hide();
+}
 
 QWidget *makeWidget(QWidget *parent, const ControlSpec &row)
 {
@@ -101,8 +127,55 @@ QWidget *createControl(QWidget *parent, const ControlSpec &row, QObject *owner)
 
 void createControls(QWidget *parent, std::span<const ControlSpec> rows, QObject *owner)
 {
-    for (const auto &row : rows)
-        createControl(parent, row, owner ? owner : parent);
+    QLabel *caption = nullptr;
+    QWidget *previous = nullptr;
+    for (const auto &row : rows) {
+        QWidget *widget = createControl(parent, row, owner ? owner : parent);
+        if (row.kind == ControlKind::List || row.kind == ControlKind::Text) {
+            if (*row.spoken)
+                addUnseenLabel(widget, row);
+            else if (caption)
+                caption->setBuddy(widget);
+        }
+        caption = row.kind == ControlKind::Label ? static_cast<QLabel *>(widget) : nullptr;
+        // In table order, whatever was created before or after.
+        if (takesTab(widget)) {
+            if (previous)
+                QWidget::setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
+}
+
+void chainFocus(const QWidget *window, std::span<const char *const> parts)
+{
+    QWidget *previous = nullptr;
+    const auto follow = [&previous](QWidget *widget) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    };
+    for (const char *name : parts) {
+        auto *part = control<QWidget>(window, name);
+        if (takesTab(part)) {
+            follow(part);
+            continue;
+        }
+        // Created in table order, which is the order of the children.
+        for (QObject *child : part->children()) {
+            auto *widget = qobject_cast<QWidget *>(child);
+            if (widget && specOf(widget) && takesTab(widget))
+                follow(widget);
+        }
+    }
+}
+
+void markAsGroup(QWidget *frame, const QString &name)
+{
+    static const bool installed = (QAccessible::installFactory(groupFactory), true);
+    Q_UNUSED(installed);
+    frame->setProperty(kGroupProperty, true);
+    frame->setAccessibleName(name);
 }
 
 QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &captions, Twips place)

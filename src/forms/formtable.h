@@ -53,6 +53,11 @@ template <auto Method, auto... Args> void run(QObject *owner)
 // is, its name (member and objectName alike), caption (for a list: its items
 // joined by '|'), tooltip, place inside its parent, font, and the handler its
 // action runs.
+//
+// What a screen reader says comes from the same rows: a control's caption
+// names it and its tooltip describes it; a label names the list or field
+// that follows it in the table; a list or field with no label before it is
+// named by its `spoken` text. Tab walks the rows in table order.
 struct ControlSpec
 {
     ControlKind kind;
@@ -65,6 +70,7 @@ struct ControlSpec
     Handler handler = nullptr; // nothing to run
     int maxLength = 0;         // text fields only; 0: no limit at all
     bool tight = false;        // lists only: narrow margins where no wider place is free
+    const char *spoken = "";   // lists and fields with no label before them: their name
 };
 
 // Builds the rows' controls inside parent and connects each action to its
@@ -76,6 +82,15 @@ void createControls(QWidget *parent, std::span<const ControlSpec> rows, QObject 
 // behind.
 QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &captions,
                         Twips place);
+
+// Chains the keyboard focus through `parts` in turn, within one window: a
+// control itself, or, for a form, every control its tables built in it, in
+// table order. Hidden and disabled controls are passed over as Tab goes.
+void chainFocus(const QWidget *window, std::span<const char *const> parts);
+
+// A frame a screen reader announces as a group of that name, so the
+// controls inside it say which part of the window they belong to.
+void markAsGroup(QWidget *frame, const QString &name);
 
 // The row a control was built from; null for a widget built otherwise. It
 // lets a check walk a window's forms without a second list of their rows.

@@ -39,7 +39,10 @@ const ControlSpec ShowCtlPanel::kControls[] = {
      {960, 1200, 1485, 315},
      false,
      0,
-     run<&ShowCtlPanel::SCCmdCmb_Click>},
+     run<&ShowCtlPanel::SCCmdCmb_Click>,
+     0,
+     false,
+     "Show Controller command"},
     {K::Label, "SCData1Lbl", "", "", {2520, 960, showctl::kData1LabelWidth, 255}},
     {K::List, "SCData1Cmb", "", "", {2520, 1200, 1575, 315}},
     {K::Text,
@@ -80,6 +83,8 @@ void applyField(const showctl::DataField &field, QLabel *label, QComboBox *list,
     label->setText(field.caption);
     resetLabelWidth(label, field.labelWidth);
     label->setVisible(field.kind != FieldKind::None);
+    // The caption names whichever of the two the position shows.
+    label->setBuddy(field.kind == FieldKind::Text ? static_cast<QWidget *>(text) : list);
     list->addItems(field.items);
     list->setCurrentIndex(-1);
 }
