@@ -305,7 +305,8 @@ void LogView::paintEvent(QPaintEvent *event)
             painter.setPen(palette.color(QPalette::Text));
         }
     }
-    // The caret, while the log has the focus.
+    // The caret, while the log has the focus, and an outline that shows the
+    // focus also where the caret is out of view.
     if (hasFocus()) {
         const auto line = m_log.lineOf(m_caret);
         if (line >= first && line < last) {
@@ -313,7 +314,21 @@ void LogView::paintEvent(QPaintEvent *event)
             const int top = int(line - first) * m_lineHeight;
             painter.drawLine(QPointF(x, top), QPointF(x, top + m_lineHeight - 1));
         }
+        painter.setPen(palette.color(QPalette::Highlight));
+        painter.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
     }
+}
+
+void LogView::focusInEvent(QFocusEvent *event)
+{
+    viewport()->update();
+    QAbstractScrollArea::focusInEvent(event);
+}
+
+void LogView::focusOutEvent(QFocusEvent *event)
+{
+    viewport()->update();
+    QAbstractScrollArea::focusOutEvent(event);
 }
 
 qsizetype LogView::positionAt(const QPoint &point) const

@@ -303,6 +303,80 @@ private Q_SLOTS:
         QCOMPARE(t.messages.texts(), QStringList());
     }
 
+    // Round a window with Tab from its first control, then back with Shift+Tab, pressing a
+    // function key at each control of the main window on the way.
+    void keyboardWalk_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<bool>("caretOutOfView"); // the log's
+        QTest::addColumn<bool>("strings");        // the quick strings dialog, not the main window
+        for (int tab = 0; tab < 5; ++tab)
+            QTest::addRow("%s panel", kPanels[tab].frame) << tab << false << false;
+        QTest::newRow("the log's caret out of view") << 0 << true << false;
+        QTest::newRow("the quick strings dialog") << 0 << false << true;
+    }
+
+    void keyboardWalk()
+    {
+        QFETCH(int, tab);
+        QFETCH(bool, caretOutOfView);
+        QFETCH(bool, strings);
+        applyFormStyle();
+        TerminalHarness t(iniWith("1", "Standard", {"\"a\"", "\"b\"", "\"c\"", "\"d\"", "\"e\""}));
+        Terminal &w = *t.window;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        t.clickTab(tab);
+        if (caretOutOfView) { // the caret stays at the start, the view follows the end
+            for (int k = 0; k < 200; ++k)
+                w.WriteLog("PL\r", Direction::Sent);
+            QScrollBar *bar = w.log()->verticalScrollBar();
+            QTRY_COMPARE(bar->maximum() + bar->pageStep(), w.log()->log().lineCount());
+            QCOMPARE(w.log()->caretPosition(), 0);
+        }
+        QWidget *window = &w, *start = w.log();
+        if (strings) {
+            w.CfgStrCmd_Click();
+            window = w.stringsDialog();
+            window->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), window);
+            start = window->findChild<QWidget *>("Str1Txt");
+        }
+        start->setFocus(Qt::TabFocusReason);
+        QList<QWidget *> walked;
+        QList<QImage> seen;
+        while (walked.size() < 100 && (walked.isEmpty() || QApplication::focusWidget() != start)) {
+            walked << QApplication::focusWidget();
+            seen << window->grab().toImage();
+            QTest::keyClick(walked.last(), Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), start);
+        // Each control shows it has the focus: its place differs from the next one's picture.
+        const qreal ratio = window->devicePixelRatio();
+        for (qsizetype i = 0; i < walked.size(); ++i) {
+            const QRect area =
+                QRect(walked[i]->mapTo(window, QPoint()), walked[i]->size()).adjusted(-2, -2, 2, 2);
+            const QRect pixels(area.topLeft() * ratio, area.size() * ratio);
+            QVERIFY2(seen[i].copy(pixels) != seen[(i + 1) % walked.size()].copy(pixels),
+                     qPrintable(walked[i]->objectName()));
+        }
+        QList<QWidget *> back;
+        QByteArray keyed;
+        for (qsizetype k = 0; k < walked.size(); ++k) {
+            back.prepend(QApplication::focusWidget());
+            if (!strings) {
+                QTest::keyClick(back.first(), Qt::Key(Qt::Key_F1 + k % 5));
+                keyed += char('a' + k % 5);
+            }
+            QTest::keyClick(back.first(), Qt::Key_Backtab, Qt::ShiftModifier);
+        }
+        back.prepend(back.takeLast());
+        QCOMPARE(back, walked);
+        QCOMPARE(QApplication::focusWidget(), start);
+        QCOMPARE(t.device.read(keyed.size()), keyed);
+    }
+
     void idField_data()
     {
         QTest::addColumn<QString>("typed");
