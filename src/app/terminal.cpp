@@ -140,6 +140,7 @@ void Terminal::buildControls()
 {
     setObjectName(QStringLiteral("Terminal"));
     setWindowTitle(kAppTitle);
+    setAccessibleRole(this, QAccessible::Window);
     // Opened at its smallest; it grows only when the operator enlarges it.
     setMinimumSize(7815 / 15, 6720 / 15);
     resize(minimumSize());
@@ -177,7 +178,8 @@ void Terminal::buildControls()
                 m_showCtl = new ShowCtlPanel(*this, this)};
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         m_panels[i]->raise();
-        markAsGroup(m_panels[i], QString::fromLatin1(devicetabs::kTabs[i].caption).trimmed());
+        setAccessibleRole(m_panels[i], QAccessible::Grouping);
+        m_panels[i]->setAccessibleName(QString::fromLatin1(devicetabs::kTabs[i].caption).trimmed());
     }
     m_showCtl->hide();
     m_anchors = FormAnchors(this, kAnchors);

@@ -20,14 +20,14 @@ namespace zentrel {
 namespace {
 
 constexpr char kSpecProperty[] = "zentrel.formRow";
-constexpr char kGroupProperty[] = "zentrel.group";
+constexpr char kRoleProperty[] = "zentrel.accessibleRole";
 
-QAccessibleInterface *groupFactory(const QString &, QObject *object)
+QAccessibleInterface *roleFactory(const QString &, QObject *object)
 {
     auto *widget = qobject_cast<QWidget *>(object);
-    if (widget && widget->property(kGroupProperty).toBool())
-        return new QAccessibleWidget(widget, QAccessible::Grouping);
-    return nullptr;
+    const QVariant role = widget ? widget->property(kRoleProperty) : QVariant();
+    return role.isValid() ? new QAccessibleWidget(widget, QAccessible::Role(role.toInt()))
+                          : nullptr;
 }
 
 bool takesTab(const QWidget *widget)
@@ -170,12 +170,11 @@ void chainFocus(const QWidget *window, std::span<const char *const> parts)
     }
 }
 
-void markAsGroup(QWidget *frame, const QString &name)
+void setAccessibleRole(QWidget *widget, QAccessible::Role role)
 {
-    static const bool installed = (QAccessible::installFactory(groupFactory), true);
+    static const bool installed = (QAccessible::installFactory(roleFactory), true);
     Q_UNUSED(installed);
-    frame->setProperty(kGroupProperty, true);
-    frame->setAccessibleName(name);
+    widget->setProperty(kRoleProperty, int(role));
 }
 
 QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &captions, Twips place)

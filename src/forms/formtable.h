@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
@@ -88,9 +89,10 @@ QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &ca
 // table order. Hidden and disabled controls are passed over as Tab goes.
 void chainFocus(const QWidget *window, std::span<const char *const> parts);
 
-// A frame a screen reader announces as a group of that name, so the
-// controls inside it say which part of the window they belong to.
-void markAsGroup(QWidget *frame, const QString &name);
+// What a screen reader announces a widget as where Qt guesses from its
+// class alone: a device panel is a group, whose name says which device the
+// controls inside it belong to; a window of ours is a window or a dialog.
+void setAccessibleRole(QWidget *widget, QAccessible::Role role);
 
 // The row a control was built from; null for a widget built otherwise. It
 // lets a check walk a window's forms without a second list of their rows.

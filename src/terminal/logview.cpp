@@ -1,5 +1,8 @@
 #include "terminal/logview.h"
 
+#include "terminal/logaccessible.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -24,8 +27,10 @@ constexpr int kWaitingLook = 50;    // ms between looks at blocks on their way t
 constexpr QLatin1StringView kUnreadable("[damaged log text]");
 } // namespace
 
-LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
+LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent), m_announcer(new LogAnnouncer(this))
 {
+    static const bool readable = (QAccessible::installFactory(LogAccessible::create), true);
+    Q_UNUSED(readable);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setStyleHint(QFont::TypeWriter);
     fixed.setPointSizeF(10);
@@ -57,6 +62,7 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
 
 void LogView::contentChanged()
 {
+    m_announcer->grew();
     if (!m_repaint.isActive())
         m_repaint.start();
     if (!m_spill.isActive() && (m_log.wantsSpill() || m_log.spillFaultPending()))
@@ -85,10 +91,13 @@ void LogView::tell(const QString &text) const
 
 void LogView::clear()
 {
+    const qsizetype length = m_log.size();
     m_log.clear();
     m_anchor = m_caret = 0;
     m_follow = true;
     refresh();
+    m_announcer->cleared(length);
+    caretMoved();
 }
 
 void LogView::setFontPointSize(qreal size)
@@ -112,6 +121,34 @@ void LogView::moveCaretToEnd()
     m_anchor = m_caret = m_log.size();
     m_follow = true;
     refresh();
+    caretMoved();
+}
+
+void LogView::select(qsizetype anchor, qsizetype caret)
+{
+    // Never between the two characters of a line break.
+    const auto outsideBreak = [this](qsizetype position) {
+        position = std::clamp<qsizetype>(position, 0, m_log.size());
+        const auto line = m_log.lineOf(position);
+        return std::min(position, m_log.lineStart(line) + m_log.lineLength(line));
+    };
+    m_anchor = outsideBreak(anchor);
+    moveCaret(outsideBreak(caret), true);
+}
+
+void LogView::caretMoved()
+{
+    if (!QAccessible::isActive())
+        return;
+    const qsizetype origin = LogAccessible::origin(m_log.size());
+    const auto offset = [origin](qsizetype position) {
+        return int(std::clamp<qsizetype>(position - origin, 0, std::numeric_limits<int>::max()));
+    };
+    QAccessibleTextCursorEvent moved(this, offset(m_caret));
+    QAccessible::updateAccessibility(&moved);
+    QAccessibleTextSelectionEvent selected(this, offset(std::min(m_anchor, m_caret)),
+                                           offset(std::max(m_anchor, m_caret)));
+    QAccessible::updateAccessibility(&selected);
 }
 
 QString LogView::selectedText() const
@@ -131,6 +168,7 @@ void LogView::selectAll()
     m_anchor = 0;
     m_caret = m_log.size();
     viewport()->update();
+    caretMoved();
 }
 
 void LogView::copy() const
@@ -346,13 +384,27 @@ void LogView::moveCaret(qsizetype position, bool keepAnchor)
     m_caret = std::clamp<qsizetype>(position, 0, m_log.size());
     if (!keepAnchor)
         m_anchor = m_caret;
-    ensureCaretVisible();
+    ensureVisible(m_caret);
     viewport()->update();
+    caretMoved();
 }
 
-void LogView::ensureCaretVisible()
+QRect LogView::characterRect(qsizetype position) const
 {
-    const auto line = m_log.lineOf(m_caret);
+    const auto line = m_log.lineOf(position);
+    const double x = kMargin + double(position - m_log.lineStart(line)) * m_charWidth -
+                     horizontalScrollBar()->value();
+    const double y = double(line - verticalScrollBar()->value()) * m_lineHeight;
+    const auto inInt = [](double v) {
+        return int(std::clamp(v, double(std::numeric_limits<int>::min()) / 2,
+                              double(std::numeric_limits<int>::max()) / 2));
+    };
+    return QRect(inInt(x), inInt(y), int(std::ceil(m_charWidth)), m_lineHeight);
+}
+
+void LogView::ensureVisible(qsizetype position)
+{
+    const auto line = m_log.lineOf(position);
     auto *vertical = verticalScrollBar();
     if (line < vertical->value())
         vertical->setValue(int(line));
@@ -360,7 +412,7 @@ void LogView::ensureCaretVisible()
         vertical->setValue(int(line - visibleLines() + 1));
     auto *horizontal = horizontalScrollBar();
     // A line too long for the scroll range is shown up to where it ends.
-    const int x = int(std::min<double>((m_caret - m_log.lineStart(line)) * m_charWidth,
+    const int x = int(std::min<double>((position - m_log.lineStart(line)) * m_charWidth,
                                        double(std::numeric_limits<int>::max()) / 2));
     if (x < horizontal->value())
         horizontal->setValue(x);

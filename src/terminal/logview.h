@@ -9,6 +9,8 @@
 
 namespace zentrel {
 
+class LogAnnouncer;
+
 // The log window: paints only the lines in view, straight from the Latin-1
 // log text, in a fixed-pitch font. Appends only mark it dirty; the repaint
 // follows at most once a frame. It follows the end of the log unless the
@@ -41,6 +43,16 @@ public:
     // Caret and selection collapse at the end of the text, which comes into view.
     void moveCaretToEnd();
     qsizetype caretPosition() const { return m_caret; }
+    // Where the selection started; the caret is its other end.
+    qsizetype anchorPosition() const { return m_anchor; }
+    // Selects from anchor to caret (nothing when they are one), the caret in view.
+    void select(qsizetype anchor, qsizetype caret);
+
+    // Where a character stands in the viewport, and which one stands at a point of it.
+    QRect characterRect(qsizetype position) const;
+    qsizetype positionAt(const QPoint &point) const;
+    // Scrolls the least that brings the position into view.
+    void ensureVisible(qsizetype position);
 
     QString selectedText() const;
     void selectAll();
@@ -70,12 +82,13 @@ private:
     void updateHorizontalRange();
     void scrollToEnd();
     void keepPlace();
-    void ensureCaretVisible();
     void moveCaret(qsizetype position, bool keepAnchor);
-    qsizetype positionAt(const QPoint &point) const;
+    // Tells assistive technology where the caret and the selection went.
+    void caretMoved();
     int visibleLines() const;
 
     LogText m_log;
+    LogAnnouncer *m_announcer;
     QTimer m_repaint;
     QTimer m_spill;
     MessageSink *m_messages = nullptr;

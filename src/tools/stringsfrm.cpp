@@ -55,6 +55,7 @@ StringsFrm::StringsFrm(MessageSink &messages, std::function<Host()> host,
 {
     setObjectName(QStringLiteral("StringsFrm"));
     setWindowTitle(QStringLiteral("Quick String Configuration"));
+    setAccessibleRole(this, QAccessible::Dialog);
     setFixedSize(kWidth, kHeight);
     createControls(this, kControls);
     for (int k = 0; k < 5; ++k) {
