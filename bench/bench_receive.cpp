@@ -1,14 +1,20 @@
 // The receive path: a far end that floods the program as fast as it takes
-// the bytes, and one that sends at the pace of a real 9600-baud line.
+// the bytes, the same flood while a screen reader's client listens to the
+// log, and a far end that sends at the pace of a real 9600-baud line.
 #include "loopwatch.h"
 #include "report.h"
+#include "terminal/logaccessible.h"
 #include "terminal/logview.h"
 #include "window.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <fcntl.h>
@@ -40,16 +46,19 @@ struct FloodRun
 // the same empty log, so the runs are alike and each reads as the figure of
 // one flood did before. A window kept for all would hold a longer log at
 // every run, and its later runs would find memory the earlier ones freed.
-FloodRun floodOnce(const QByteArray &view)
+// A longer flood repeats the traffic `times` over; `settleMs` lets what the
+// flood set off finish in the measured time.
+FloodRun floodOnce(const QByteArray &view, int times = 1, int settleMs = 0)
 {
     Window window(view);
     const QByteArray traffic = mixedTraffic(kFloodBytes);
+    const qsizetype size = kFloodBytes * times;
     QEventLoop allThere;
     qsizetype received = 0;
     QObject::connect(&window.terminal->VekComm(), &SerialLink::received, &allThere,
                      [&](const QByteArray &bytes) {
                          received += bytes.size();
-                         if (received >= kFloodBytes)
+                         if (received >= size)
                              allThere.quit();
                      });
     Window::run(200);
@@ -59,19 +68,22 @@ FloodRun floodOnce(const QByteArray &view)
     LoopWatch watch;
     QElapsedTimer clock;
     clock.start();
-    window.farEnd.flood(traffic);
+    window.farEnd.flood(traffic, times);
     allThere.exec();
-    // Idle again: whatever the bytes set off (the repaint) has run.
-    QCoreApplication::processEvents();
     const double seconds = clock.nsecsElapsed() / 1e9;
+    // Idle again: whatever the bytes set off (the repaint, an announcement
+    // still due) has run.
+    QCoreApplication::processEvents();
+    if (settleMs > 0)
+        Window::run(settleMs);
     watch.stop();
     window.farEnd.join();
     const double cpu =
         processCpuSeconds() - cpuBefore - window.farEnd.cpuSeconds() - watch.cpuSeconds();
     const qint64 growth = residentBytes() - residentBefore;
-    const double megabytes = double(kFloodBytes) / 1e6;
-    return {megabytes / seconds, cpu / megabytes, double(growth) / double(kFloodBytes),
-            watch.longestStallMs(), received == kFloodBytes};
+    const double megabytes = double(size) / 1e6;
+    return {megabytes / seconds, cpu / megabytes, double(growth) / double(size),
+            watch.longestStallMs(), received == size};
 }
 
 // The same flood taken by the plainest reader there is, read() into a buffer
@@ -177,6 +189,105 @@ void flood(Report &report, const QByteArray &view, double mostCpuPerMb)
                 fixed(worstStall, 1) + QStringLiteral(" ms"));
 }
 
+constexpr char kReaderSession[] = "ZENTREL_BENCH_READER_SESSION";
+
+// The same flood, long enough for several announcements, while a screen
+// reader's client listens to the log's text on the AT-SPI bus, in runs taken
+// by turns with runs where accessibility is off: the rates are held against
+// each other within one run of the program, as the machine's load moves both.
+// Runs in a D-Bus session of its own, with Qt's bridge to it switched on.
+int screenReader(Report &report)
+{
+    const QString name = QStringLiteral("receive flood, a screen reader listening: ");
+    if (!qEnvironmentVariableIsSet(kReaderSession)) {
+        const QStringList missing = [] {
+            QStringList tools;
+            for (const char *tool : {"dbus-run-session", ZENTREL_SYSTEM_PYTHON})
+                if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                    tools << QString::fromLatin1(tool);
+            return tools;
+        }();
+        if (!missing.isEmpty()) {
+            report.info(name + QStringLiteral("not measured"),
+                        missing.join(QLatin1Char(' ')) +
+                            QStringLiteral(" missing (scripts/deps.sh --test)"));
+            return 0;
+        }
+        QProcess session;
+        session.setProcessChannelMode(QProcess::ForwardedChannels);
+        session.start(QStringLiteral("dbus-run-session"),
+                      {QStringLiteral("--"), QStringLiteral("env"),
+                       QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"),
+                       QString::fromLatin1(kReaderSession) + QStringLiteral("=1"),
+                       QCoreApplication::applicationFilePath(), QStringLiteral("reader")});
+        session.waitForFinished(-1);
+        return session.exitStatus() == QProcess::NormalExit ? session.exitCode() : 1;
+    }
+    // The listener starts the AT-SPI bus, which Qt's bridge waits for.
+    QProcess listener;
+    listener.start(QStringLiteral(ZENTREL_SYSTEM_PYTHON), {QStringLiteral(ZENTREL_BENCH_LISTENER)});
+    while (listener.waitForReadyRead(20000) && !listener.canReadLine()) {
+    }
+    const bool listening = listener.readLine().trimmed() == "listening";
+    for (QDeadlineTimer deadline(20000); !QAccessible::isActive() && !deadline.hasExpired();)
+        Window::run(50);
+    if (!listening || !QAccessible::isActive()) {
+        report.goal(name + QStringLiteral("the listener and Qt's bridge"),
+                    QString::fromLocal8Bit(listener.readAllStandardError().right(200)),
+                    QStringLiteral("both up"), false);
+        return 0;
+    }
+    // Half a second or more of flood each: several announcements' worth.
+    constexpr int kTimes = 32;
+    constexpr int kRuns = 7;
+    std::vector<FloodRun> off, on;
+    for (int k = 0; k < kRuns; ++k) {
+        QAccessible::setActive(false);
+        off.push_back(floodOnce("Standard", kTimes, LogAnnouncer::kInterval + 50));
+        QAccessible::setActive(true);
+        on.push_back(floodOnce("Standard", kTimes, LogAnnouncer::kInterval + 50));
+    }
+    listener.closeWriteChannel();
+    listener.waitForFinished(20000);
+    const QList<QByteArray> heard = listener.readAll().simplified().split(' ');
+
+    const auto medianOf = [](const std::vector<FloodRun> &runs, double FloodRun::*field) {
+        std::vector<double> values;
+        for (const auto &run : runs)
+            values.push_back(run.*field);
+        return median(values);
+    };
+    const auto complete = [](const std::vector<FloodRun> &runs) {
+        return std::all_of(runs.begin(), runs.end(),
+                           [](const FloodRun &run) { return run.complete; });
+    };
+    const double rateOff = medianOf(off, &FloodRun::rate), rateOn = medianOf(on, &FloodRun::rate);
+    const double share = rateOn / rateOff * 100;
+    const double stall = medianOf(on, &FloodRun::stallMs);
+    double worstStall = 0;
+    for (const auto &run : on)
+        worstStall = std::max(worstStall, run.stallMs);
+    const QString runs = QStringLiteral("%1,000,000 bytes, \"Standard\", %2 runs each: ")
+                             .arg(kFloodBytes / 1'000'000 * kTimes)
+                             .arg(kRuns);
+    report.info(name + runs + QStringLiteral("median rate, accessibility off"),
+                fixed(rateOff, 1) + QStringLiteral(" MB/s"));
+    report.goal(name + runs + QStringLiteral("median rate, a screen reader listening"),
+                fixed(rateOn, 1) + QStringLiteral(" MB/s (") + fixed(share, 0) +
+                    QStringLiteral("% of off)"),
+                QStringLiteral(">= 80% of off"), complete(off) && complete(on) && share >= 80);
+    report.info(name + runs + QStringLiteral("median CPU, accessibility off and on"),
+                fixed(medianOf(off, &FloodRun::cpuPerMb), 3) + QStringLiteral(" and ") +
+                    fixed(medianOf(on, &FloodRun::cpuPerMb), 3) + QStringLiteral(" s/MB"));
+    report.goal(name + runs + QStringLiteral("median of the longest event loop stalls"),
+                fixed(stall, 1) + QStringLiteral(" ms"), QStringLiteral("<= 100 ms"), stall <= 100);
+    report.info(name + runs + QStringLiteral("longest event loop stall of all"),
+                fixed(worstStall, 1) + QStringLiteral(" ms"));
+    report.info(name + QStringLiteral("text changes the listener heard, and their characters"),
+                QString::fromLatin1(heard.join(" and ")));
+    return 0;
+}
+
 void lineRate(Report &report)
 {
     constexpr int kSeconds = 30;
@@ -210,14 +321,19 @@ int main(int argc, char **argv)
     choosePlatform();
     QApplication app(argc, argv);
     Report report(QStringLiteral("receive"));
-    // Its parts: flood, line.
+    // Its parts: flood, reader, line.
     const Parts parts(app.arguments().mid(1));
+    if (qEnvironmentVariableIsSet(kReaderSession)) {
+        screenReader(report);
+        return report.exitCode();
+    }
     if (parts.wanted(QStringLiteral("flood"))) {
         // A little over twice this round's figures, 0.008 and 0.022 s/MB.
         flood(report, "Standard", 0.02);
         flood(report, "Hex", 0.05);
     }
+    const int reader = parts.wanted(QStringLiteral("reader")) ? screenReader(report) : 0;
     if (parts.wanted(QStringLiteral("line")))
         lineRate(report);
-    return report.exitCode();
+    return std::max(report.exitCode(), reader);
 }
