@@ -322,7 +322,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     Report report(QStringLiteral("receive"));
     // Its parts: flood, reader, line.
-    const Parts parts(app.arguments().mid(1));
+    const Parts parts(QApplication::arguments().mid(1));
     if (qEnvironmentVariableIsSet(kReaderSession)) {
         screenReader(report);
         return report.exitCode();
