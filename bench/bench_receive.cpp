@@ -253,6 +253,7 @@ int screenReader(Report &report)
 
     const auto medianOf = [](const std::vector<FloodRun> &runs, double FloodRun::*field) {
         std::vector<double> values;
+        values.reserve(runs.size());
         for (const auto &run : runs)
             values.push_back(run.*field);
         return median(values);
