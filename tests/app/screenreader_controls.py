@@ -126,14 +126,22 @@ PANELS = {
         ("SCSetCmd", "push button", "Send", ""),
         ("SCCmdCmb", "combo box", "Show Controller command", ""),
     ],
-    "8-Bit, MessageOut chosen": [
-        ("TargetAdrCmb", "combo box", "Target Address:", ""),
-        ("ResponseCmb", "combo box", "Response:", ""),
-        ("SCSetCmd", "push button", "Send", ""),
-        ("SCCmdCmb", "combo box", "Show Controller command", ""),
-        ("SCData1Cmb", "combo box", "Serial Port", ""),
-        ("SCData2Txt", "text", "Message", "Enter file number to select here."),
-    ],
+}
+
+PANELS["8-Bit, MessageOut chosen"] = PANELS["8-Bit"] + [
+    ("SCData1Cmb", "combo box", "Serial Port", ""),
+    ("SCData2Txt", "text", "Message", "Enter file number to select here."),
+]
+
+# A button of each panel, pressed after the choices it needs are typed into its lists, and the
+# bytes it sends.
+PRESSES = {
+    "Pelvox2": ([], "Play", b"PL\r"),
+    "Pelvox/HD": ([], "OS Version", b"?V\r"),
+    "8Wendlo": ([], "Firmware Version", b"?V\r"),
+    "Orbalite": ([], "List Files", b"?D\r"),
+    "8-Bit": ([("Target Address:", "0"), ("Response:", "N"), ("Show Controller command", "SendVe")],
+              "Send", bytes.fromhex("F5 00 00 01 42 43")),
 }
 
 # The quick string dialog, a dialog of its own.
