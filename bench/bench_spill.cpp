@@ -43,7 +43,7 @@ QString folder()
 LogText::Limits limits()
 {
     LogText::Limits limits;
-    limits.folder = folder();
+    limits.folders = {folder()};
     return limits;
 }
 
@@ -52,9 +52,10 @@ void lines(Report &report)
     std::vector<qsizetype> sizes = {1'000, 1'000'000};
     if (kLong)
         sizes.insert(sizes.end(), {10'000'000, 100'000'000});
-    LogView view;
-    view.log().setLimits(limits());
-    Traffic traffic{view, true};
+    LogModel log;
+    log.setLimits(limits());
+    LogView view(log);
+    Traffic traffic{log, true};
     QCoreApplication::processEvents();
     const qint64 before = residentBytes();
     std::vector<double> costs;
@@ -155,39 +156,37 @@ void showLog(Report &report)
                 fixed(ratio, 3), QStringLiteral("<= 0.25"), ratio <= 0.25);
 }
 
-// Fills a log with random bytes shown in Hex.
-void fillHex(LogText &log, qint64 size, const std::function<void()> &turn)
+// Fills a log with random bytes shown in Hex: `write` takes each piece and
+// says how long the log has grown.
+void fillHex(qint64 size, const std::function<qint64(QByteArrayView, Direction)> &write)
 {
     QByteArray random(16 * kMiB, '\0');
     QRandomGenerator(2).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
-    LogWriter writer(log);
-    writer.write("PL\r", Direction::Sent, ViewMode::Hex);
-    for (qint64 at = 0; log.size() < size; at = (at + 65536) % random.size()) {
-        writer.write(QByteArrayView(random).sliced(at, 65536), Direction::Received, ViewMode::Hex);
-        turn();
-    }
+    write("PL\r", Direction::Sent);
+    for (qint64 at = 0;
+         write(QByteArrayView(random).sliced(at, 65536), Direction::Received) < size;)
+        at = (at + 65536) % random.size();
 }
 
 void hexAndStall(Report &report)
 {
     const qint64 size = (kLong ? 4096 : 256) * kMiB;
-    LogView view;
-    view.log().setLimits(limits());
+    LogModel model;
+    model.setLimits(limits());
+    LogView view(model);
     QCoreApplication::processEvents();
     const qint64 before = residentBytes();
     // Each piece arrives as its own event, so the watch sees only spilling.
     QEventLoop loop;
     QTimer piece;
     piece.setInterval(0);
-    LogWriter writer(view.log());
     QByteArray random(16 * kMiB, '\0');
     QRandomGenerator(2).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
     qint64 at = 0;
     QObject::connect(&piece, &QTimer::timeout, [&] {
-        writer.write(QByteArrayView(random).sliced(at, 16384), Direction::Received, ViewMode::Hex);
-        view.contentChanged();
+        model.write(QByteArrayView(random).sliced(at, 16384), Direction::Received, ViewMode::Hex);
         at = (at + 16384) % random.size();
-        if (view.log().size() >= size)
+        if (model.size() >= size)
             loop.quit();
     });
     // Started last: making the random bytes is no stall of the program's.
@@ -209,7 +208,12 @@ void hexAndStall(Report &report)
     LongestStep longestStep;
     LogText log;
     log.setLimits(limits());
-    fillHex(log, std::min<qint64>(size, 512 * kMiB), [&] { spillTimed(log, longestStep); });
+    LogWriter writer(log);
+    fillHex(std::min<qint64>(size, 512 * kMiB), [&](QByteArrayView bytes, Direction direction) {
+        writer.write(bytes, direction, ViewMode::Hex);
+        spillTimed(log, longestStep);
+        return log.size();
+    });
     reportLongestStep(report, QStringLiteral("random Hex"), longestStep);
 }
 
@@ -230,11 +234,14 @@ void save(Report &report)
 {
     const qint64 size = (kLong ? 4096 : 256) * kMiB;
     Window window("Hex");
-    auto &log = window.terminal->log()->log();
+    LogModel &log = window.terminal->logModel();
     log.setLimits(limits());
-    fillHex(log, size, [&] {
-        while (log.wantsSpill())
-            log.spillStep();
+    // A turn of the event loop a piece: a block of Hex text, spilled by the
+    // log's own turn.
+    fillHex(size, [&](QByteArrayView piece, Direction direction) {
+        log.write(piece, direction, ViewMode::Hex);
+        QCoreApplication::processEvents();
+        return log.size();
     });
     const QString path = folder() + QStringLiteral("/saved.log");
     // The fill's pages are still being written back; dd and the save both
@@ -284,7 +291,7 @@ void flood(Report &report)
 {
     const qint64 size = (kLong ? 2048 : 64) * kMiB;
     Window window;
-    window.terminal->log()->log().setLimits(limits());
+    window.terminal->logModel().setLimits(limits());
     const QByteArray traffic = mixedTraffic(16 * kMiB);
     qint64 received = 0;
     QObject::connect(&window.terminal->VekComm(), &SerialLink::received, window.terminal.get(),

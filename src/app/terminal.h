@@ -2,7 +2,7 @@
 
 #include "forms/formtable.h"
 #include "serial/seriallink.h"
-#include "terminal/logwriter.h"
+#include "terminal/logmodel.h"
 #include "terminal/sendport.h"
 #include "tools/quickstrings.h"
 #include "tools/settingsfile.h"
@@ -61,6 +61,7 @@ public:
         return m_quick->strings();
     }
     SerialLink &VekComm() { return m_link; }
+    LogModel &logModel() { return m_log; }
     LogView *log() const { return RichTextBox1; }
     RapidFire *rapidFire() const { return m_rapid; }
     StringsFrm *stringsDialog() const;
@@ -95,6 +96,7 @@ private:
 
     MessageSink &m_messages;
     SerialLink m_link;
+    LogModel m_log;
 
     LogView *RichTextBox1 = nullptr;
     QComboBox *PortCmb = nullptr;
@@ -110,7 +112,6 @@ private:
     zentrel::QuickStrings *m_quick = nullptr;
     QPointer<AboutBox> m_about;
 
-    LogWriter m_writer;
     QStringList m_portEntries;
     QByteArray m_lastCommand;
     bool m_idAllowed = false;

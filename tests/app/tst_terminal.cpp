@@ -479,7 +479,7 @@ private Q_SLOTS:
         QByteArray rendered(kReceivedLabel);
         renderBytes(rendered, flood, *viewModeFromText(QString::fromLatin1(view)));
         QVERIFY(t.logText() == rendered);
-        QCOMPARE(t.window->log()->log().lineCount(), 1);
+        QCOMPARE(t.window->logModel().lineCount(), 1);
         QVERIFY(t.messages.shown.isEmpty());
         QVERIFY(t.window->VekComm().isOpen());
         // The line still works both ways afterwards.

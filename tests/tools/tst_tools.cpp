@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -46,9 +47,9 @@ int sentLines(const QByteArray &log)
 }
 
 // Small enough that a few kilobytes of traffic spill many blocks.
-LogText::Limits smallLimits(const QString &folder, bool nameless = true)
+LogText::Limits smallLimits(const QStringList &folders, bool nameless = true)
 {
-    return {4096, 8192, folder, nameless};
+    return {4096, 8192, folders, nameless};
 }
 
 // Sent lines, short answers, and one answer far longer than a block, with
@@ -90,6 +91,8 @@ void spillShow(LogText &log, ViewMode mode)
 QList<int> spillFiles(const QString &folder)
 {
     QList<int> found;
+    if (!QFileInfo(folder).isDir())
+        return found;
     const QString prefix = QDir(folder).canonicalPath() + '/';
     for (int fd = 0; fd < 1024; ++fd) {
         char link[4096];
@@ -623,7 +626,7 @@ private Q_SLOTS:
         QTemporaryDir folder;
         const LogText expected = inMemory(mode);
         LogText log;
-        log.setLimits(smallLimits(folder.path(), nameless));
+        log.setLimits(smallLimits({folder.path()}, nameless));
         spillShow(log, mode);
         QVERIFY(log.spilledBlocks() > 10);
         QVERIFY(log.memoryBytes() < 3 * 8192);
@@ -667,7 +670,7 @@ private Q_SLOTS:
         QTemporaryDir folder;
         const LogText expected = inMemory(ViewMode::Hex);
         LogText log;
-        log.setLimits(smallLimits(folder.path()));
+        log.setLimits(smallLimits({folder.path()}));
         spillShow(log, ViewMode::Hex);
         // Until its thread writes them, the blocks read from memory.
         QTRY_COMPARE(log.spillWaiting(), 0);
@@ -694,86 +697,127 @@ private Q_SLOTS:
     }
 
     // The window spills and saves the log byte for byte as it was
-    // received; when the disk fails it keeps the log in memory and says so
-    // once.
+    // received. A folder that takes no file leaves the text to the next;
+    // with none left the log keeps its blocks in memory, packed as on disk,
+    // and says so once.
     void windowSavesEverything_data()
     {
-        QTest::addColumn<QString>("cache");
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("cache folder") << "plain" << false;
-        QTest::newRow("missing cache folder") << "missing" << true;
-        QTest::newRow("read-only cache folder") << "read-only" << true;
-        QTest::newRow("disk fills while spilling") << "full" << true;
-        QTest::newRow("a block damaged on disk: Save Log refuses") << "damaged" << false;
+        QTest::addColumn<QStringList>("folders"); // none: the cache, runtime and temporary folders
+        QTest::addColumn<int>("holder");          // the folder that holds the file; -1: memory
+        QTest::newRow("cache folder") << QStringList{"plain"} << 0;
+        QTest::newRow("missing cache folder, nowhere else") << QStringList{"missing"} << -1;
+        QTest::newRow("disk fills while spilling, nowhere else") << QStringList{"full"} << -1;
+        QTest::newRow("read-only cache folder, then the next")
+            << QStringList{"read-only", "missing", "plain"} << 2;
+        QTest::newRow("disk fills while spilling, then the next")
+            << QStringList{"full", "plain"} << -2; // either, by how far the disk got
+        QTest::newRow("cache folder missing, the runtime folder takes it") << QStringList{} << 1;
+        QTest::newRow("a block damaged on disk: Save Log refuses") << QStringList{"damaged"} << 0;
     }
 
     void windowSavesEverything()
     {
-        QFETCH(QString, cache);
-        QFETCH(bool, fails);
-        std::unique_ptr<Mount> mount;
-        if (cache == "read-only" || cache == "full") {
-            ZENTREL_REQUIRE_ROOT();
-            mount = std::make_unique<Mount>(cache == "full" ? 0 : MS_RDONLY, "size=16k");
-            QVERIFY(mount->mounted);
-        }
+        QFETCH(QStringList, folders);
+        QFETCH(int, holder);
+        std::vector<std::unique_ptr<Mount>> mounts;
         TerminalHarness t;
-        QString folder = mount ? mount->dir.path() : t.dir.filePath("cache");
-        if (cache == "missing") {
-            QVERIFY(QFile(t.dir.filePath("file")).open(QIODevice::WriteOnly));
-            folder = t.dir.filePath("file/cache");
+        QVERIFY(QFile(t.dir.filePath("file")).open(QIODevice::WriteOnly));
+        QStringList paths;
+        for (const QString &kind : folders) {
+            if (kind == "read-only" || kind == "full") {
+                ZENTREL_REQUIRE_ROOT();
+                mounts.push_back(
+                    std::make_unique<Mount>(kind == "full" ? 0 : MS_RDONLY, "size=16k,mode=0700"));
+                QVERIFY(mounts.back()->mounted);
+                paths << mounts.back()->dir.path();
+            } else {
+                paths << t.dir.filePath(kind == "missing" ? "file/cache" : kind);
+            }
         }
-        auto &log = t.window->log()->log();
-        log.setLimits(smallLimits(folder));
+        // The user's folders as the session names them.
+        const QStringList variables{"XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
+        const QStringList defaults{"file/cache", "runtime", "temporary"};
+        std::vector<QByteArray> saved;
+        for (int k = 0; k < 3 && folders.isEmpty(); ++k) {
+            saved.push_back(qgetenv(qPrintable(variables[k])));
+            QVERIFY(QDir().mkdir(t.dir.filePath(defaults[k])) || k == 0);
+            QVERIFY(k == 0 ||
+                    QFile::setPermissions(t.dir.filePath(defaults[k]),
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            qputenv(qPrintable(variables[k]), QFile::encodeName(t.dir.filePath(defaults[k])));
+            paths << t.dir.filePath(defaults[k]);
+        }
+        const auto restore = qScopeGuard([&] {
+            for (std::size_t k = 0; k < saved.size(); ++k)
+                saved[k].isNull() ? qunsetenv(qPrintable(variables[int(k)]))
+                                  : qputenv(qPrintable(variables[int(k)]), saved[k]);
+        });
+        LogModel &model = t.window->logModel();
+        const LogText &log = model.text();
+        model.setLimits(smallLimits(folders.isEmpty() ? QStringList() : paths));
+        LogText expected;
+        LogWriter writer(expected);
         playShow([&](const QByteArray &bytes, Direction direction) {
+            writer.write(bytes, direction, ViewMode::Standard);
             if (direction == Direction::Sent)
                 return t.window->SendCommand(bytes);
-            const auto before = log.size();
             t.device.write(bytes);
-            for (QDeadlineTimer wait(5000);
-                 log.size() - before < bytes.size() && !wait.hasExpired();)
+            // Each answer whole on its line before the next command.
+            for (QDeadlineTimer wait(20000); log.size() != expected.size() && !wait.hasExpired();)
                 QTest::qWait(1);
+            QCOMPARE(log.size(), expected.size());
         });
         QTRY_VERIFY(!log.wantsSpill());
-        const LogText expected = inMemory(ViewMode::Standard);
         QCOMPARE(log.size(), expected.size());
-        QCOMPARE(log.spilledBlocks() > 10, !fails);
-        QTest::qWait(20);
-        QCOMPARE(t.messages.texts(), fails ? QStringList{kSpillFault} : QStringList());
+        // Whatever went out of memory went whole, on disk or packed.
+        QVERIFY(log.spilledBlocks() > 10);
+        QVERIFY(log.memoryBytes() < 3 * 8192);
+        QCOMPARE(log.keptInMemory(), holder == -1);
+        if (holder == -1)
+            QTRY_COMPARE(t.messages.texts(), QStringList{kSpillFault});
+        else
+            QCOMPARE(t.messages.texts(), QStringList());
+        for (int k = 0; k < paths.size(); ++k) {
+            if (holder >= 0)
+                QCOMPARE(spillFiles(paths[k]).size(), k == holder ? 1 : 0);
+        }
         const QString path = t.dir.filePath("show.log");
-        if (cache == "damaged") {
+        if (folders == QStringList{"damaged"}) {
             QTRY_COMPARE(log.spillWaiting(), 0);
-            const auto files = spillFiles(folder);
+            const auto files = spillFiles(paths[0]);
             QCOMPARE(files.size(), 1);
             QCOMPARE(::pwrite(files[0], "garbage!", 8, 40), ssize_t(8));
         }
         answerSaveDialog(path);
         t.click("SaveLogCmd");
-        if (cache == "damaged") {
+        if (folders == QStringList{"damaged"}) {
             QTRY_COMPARE(t.messages.texts(), QStringList{kSpillDamaged});
             QVERIFY(!QFile::exists(path));
             return;
         }
         QTRY_VERIFY(QFile::exists(path));
         QVERIFY(fileContent(path) == expected.text() + "\r\n");
-        QCOMPARE(t.messages.texts(), fails ? QStringList{kSpillFault} : QStringList());
-        if (!fails) {
+        QCOMPARE(t.messages.texts(), holder == -1 ? QStringList{kSpillFault} : QStringList());
+        for (const QString &folder : paths)
             QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                      QStringList());
-        }
+        // Cleared, the log tries the folders afresh.
+        t.click("ClearCmd");
+        QVERIFY(!log.keptInMemory() && log.isEmpty() && model.NewReceiveLine());
     }
 
     void copyRefusesHugeSelection()
     {
         QTemporaryDir folder;
         RecordingMessages messages;
-        LogView view;
+        LogModel log;
+        LogView view(log);
         view.setMessages(&messages);
-        view.log().setLimits({1 << 20, 8 << 20, folder.path()});
+        log.setLimits({1 << 20, 8 << 20, {folder.path()}});
         const QByteArray piece(1 << 20, 'x');
-        view.log().appendLine("Receiving: ");
+        log.appendLine("Receiving: ");
         for (int n = 0; n < 65; ++n)
-            view.log().append(piece);
+            log.append(piece);
         QApplication::clipboard()->setText(QStringLiteral("before"));
         view.selectAll();
         view.copy();
@@ -781,13 +825,98 @@ private Q_SLOTS:
         QCOMPARE(messages.shown.first().title, kAppTitle);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
         // A small selection from the spilled text copies as ever.
-        QVERIFY(view.log().spilledBlocks() > 10);
+        QVERIFY(log.text().spilledBlocks() > 10);
         QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
         for (int n = 0; n < 14; ++n)
             QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
         view.copy();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Receiving: xxx"));
         QCOMPARE(messages.texts(), QStringList{LogView::kTooLargeToCopy});
+    }
+
+    // The newest text stays in view: the view follows a long received line
+    // sideways, until the operator scrolls away; a new line brings it back.
+    void followsTheLastLineSideways_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("atLineEnd");
+        QTest::newRow("more of the line arrives") << "more" << true;
+        QTest::newRow("scrolled back to its start, more arrives") << "scrolled" << false;
+        QTest::newRow("a command sent") << "command" << false;
+    }
+
+    void followsTheLastLineSideways()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, atLineEnd);
+        TerminalHarness t;
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        auto *bar = t.window->log()->horizontalScrollBar();
+        const auto lineLength = [&] { return t.window->logModel().lineLength(0); };
+        t.device.write(QByteArray(570, 'x'));
+        QTRY_COMPARE(lineLength(), 11 + 570);
+        QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+        if (then == "scrolled")
+            bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        const int range = bar->maximum();
+        if (then == "command") {
+            t.window->SendCommand("PL\r");
+            QTRY_COMPARE(bar->value(), 0);
+            return;
+        }
+        t.device.write(QByteArray(100, 'y'));
+        QTRY_COMPARE(lineLength(), 11 + 670);
+        QTRY_VERIFY(bar->maximum() > range);
+        QCOMPARE(bar->value() == bar->maximum(), atLineEnd);
+        QCOMPARE(bar->value() == 0, !atLineEnd);
+    }
+
+    // A line of any length is reachable to its end: the pixels of this one
+    // are beyond what an int holds.
+    void lineLongerThanPixelsReachesItsEnd()
+    {
+        TerminalHarness t;
+        auto &model = t.window->logModel();
+        QTemporaryDir folder;
+        model.setLimits({256 << 10, 8 << 20, {folder.path()}, true});
+        LogView *view = t.window->log();
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        t.click("FontCmd");
+        t.click("FontCmd");
+        QCOMPARE(view->fontPointSize(), 14.0);
+        const double charWidth = QFontMetricsF(view->font()).horizontalAdvance(u'M');
+        const auto bytes = qsizetype(2.2e9 / charWidth / 4) + 1;
+        const QByteArray piece(1 << 20, 'A');
+        for (qsizetype done = 0; done < bytes; done += piece.size())
+            model.write(QByteArrayView(piece).first(std::min(piece.size(), bytes - done)),
+                        Direction::Received, ViewMode::Hex);
+        model.write("\x01"
+                    "END",
+                    Direction::Received, ViewMode::Standard);
+        QCOMPARE(model.lineLength(0), 11 + 4 * bytes + 4);
+        const QPoint left(4, 5), right(view->viewport()->width() - 2, 5);
+        // Ctrl+End, then Shift and a click on the left edge selects what is in view.
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, left);
+        view->copy();
+        const QString shown = QApplication::clipboard()->text();
+        QVERIFY2(shown.endsWith("<41>|END") && shown.size() <= view->visibleColumns(),
+                 qPrintable(shown.left(100)));
+        // From the start, the scroll bar's end, a click past the line's end
+        // and the keyboard.
+        QTest::keyClick(view, Qt::Key_Home);
+        auto *bar = view->horizontalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0);
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, right);
+        for (int n = 0; n < 5; ++n)
+            QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        view->copy();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(">|END"));
+        QVERIFY(t.messages.shown.isEmpty());
     }
 
     // Appends redraw only the rows they touch; the screen must still match a
@@ -816,23 +945,22 @@ private Q_SLOTS:
         QFETCH(QByteArray, glued);
         QFETCH(QByteArray, newLine);
         QFETCH(bool, scrolledUp);
-        LogView view;
+        LogModel log;
+        LogView view(log);
         view.resize(300, 160);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         for (int n = 0; n < lines; ++n)
-            view.log().appendLine("Command Sent:  line " + QByteArray::number(n));
-        view.contentChanged();
+            log.appendLine("Command Sent:  line " + QByteArray::number(n));
         letItPaint();
         if (scrolledUp)
             view.verticalScrollBar()->setValue(2);
         letItPaint();
 
         for (int round = 0; round < 3; ++round) {
-            view.log().append(glued);
+            log.append(glued);
             if (!newLine.isEmpty())
-                view.log().appendLine(newLine);
-            view.contentChanged();
+                log.appendLine(newLine);
             letItPaint();
             QCOMPARE(onScreen(view), repainted(view));
         }
