@@ -151,6 +151,9 @@ void Terminal::connectHandlers()
             DeviceTab_Click(index);
     });
     m_rapid = new RapidFire(*this, control<QPushButton>(this, "RapidCmd"));
+    // After a fault nothing is resent, whatever comes back, until the
+    // operator starts Rapid Fire again.
+    connect(&m_link, &SerialLink::lineFailed, m_rapid, &RapidFire::stop);
     m_logTools = new LogTools(*RichTextBox1, m_log, m_messages, this);
     // F1 to F5 and Ctrl+Tab belong to the window, whichever control has the
     // focus.

@@ -559,6 +559,30 @@ private Q_SLOTS:
         t.click("RapidCmd");
     }
 
+    // A fault stops Rapid Fire: whatever comes back on the port is sent
+    // nothing until the operator starts it again.
+    void lineFailureStopsRapidFire()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        t.click("RapidCmd");
+        QCOMPARE(t.device.read(30), QByteArray("PL\r").repeated(10));
+        t.device.unplug();
+        t.dir.unpin(1);
+        QTRY_VERIFY(!t.window->VekComm().isOpen());
+        QCOMPARE(t.find<QPushButton>("RapidCmd")->text(), QStringLiteral("Rapid Fire"));
+        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
+        QVERIFY(t.messages.shown.size() <= 1);
+        PseudoTerminal another;
+        t.dir.pin(1, another);
+        QTRY_VERIFY_WITH_TIMEOUT(t.window->VekComm().isOpen(), 10000);
+        QCOMPARE(another.sentSoFar(), QByteArray());
+        t.click("RapidCmd");
+        QCOMPARE(another.read(6), QByteArray("PL\r").repeated(2));
+        t.click("RapidCmd");
+    }
+
     void vanishedFarEndIsToldOnceAndNothingSentWhileShown()
     {
         TerminalHarness t;
