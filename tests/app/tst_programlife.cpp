@@ -1,11 +1,84 @@
 #include "app/programlife.h"
+#include "forms/formtable.h"
 #include "simprocess.h"
 #include "terminalharness.h"
 #include "tools/stringsfrm.h"
 
+#include <QImage>
+#include <QRegularExpression>
+
 #include <csignal>
 
 using namespace zentrel::test;
+
+namespace {
+
+QList<QRgb> columnOf(const QImage &image, int x)
+{
+    QList<QRgb> column;
+    for (int y = 0; y < image.height(); ++y)
+        column << image.pixel(x, y);
+    return column;
+}
+
+// Whether a title bar shows the whole title that a wide window with the
+// same title shows in `reference`: its text, found where the reference's
+// columns differ from its plain label a quarter in, appears in the bar.
+bool showsWholeTitle(QImage bar, QImage reference)
+{
+    bar = bar.convertToFormat(QImage::Format_RGB32);
+    reference = reference.convertToFormat(QImage::Format_RGB32);
+    if (bar.height() != reference.height() || reference.width() < 8)
+        return false;
+    const auto plain = columnOf(reference, reference.width() / 4);
+    int first = -1, last = -1;
+    for (int x = reference.width() / 4; x < reference.width() * 3 / 4; ++x) {
+        if (columnOf(reference, x) == plain)
+            continue;
+        first = first < 0 ? x : first;
+        last = x;
+    }
+    const QImage title = reference.copy(first, 0, last - first + 1, reference.height());
+    for (int x = 0; first >= 0 && x + title.width() <= bar.width(); ++x) {
+        if (bar.copy(x, 0, title.width(), bar.height()) == title)
+            return true;
+    }
+    return false;
+}
+
+// The width Qt's Wayland decoration needs for a title: its text at 14
+// pixels in the application's font, centred between a 3-pixel frame and,
+// on the right, three 18-pixel buttons 5 pixels apart, 8 from the edge and
+// 5 from the title.
+int decoratedWidthFor(const QString &title)
+{
+    QFont font = QApplication::font();
+    font.setPixelSize(14);
+    return QFontMetrics(font).horizontalAdvance(title) + 2 * (3 + 8 + 3 * 18 + 2 * 5 + 5);
+}
+
+// The width of the last toplevel given `title`, decoration included, from
+// the client's Wayland log.
+int waylandWidthOf(const QString &log, const QString &title)
+{
+    const auto last = [&log](const QString &pattern) {
+        QRegularExpressionMatch found;
+        for (const auto &match : QRegularExpression(pattern).globalMatch(log))
+            found = match;
+        return found;
+    };
+    const auto titled =
+        last("xdg_toplevel@(\\d+)\\.set_title\\(\"" + QRegularExpression::escape(title) + "\"\\)");
+    if (!titled.hasMatch())
+        return 0;
+    const auto made = last("xdg_surface@(\\d+)\\.get_toplevel\\(new id xdg_toplevel@" +
+                           titled.captured(1) + "\\)");
+    const auto geometry = last("xdg_surface@" + made.captured(1) +
+                               "\\.set_window_geometry\\(-?\\d+, -?\\d+, (\\d+), \\d+\\)");
+    return made.hasMatch() && geometry.hasMatch() ? geometry.captured(1).toInt() : 0;
+}
+
+} // namespace
 
 // Where the program ends, its real boxes answered as an operator would: by keys
 // and clicks on X11, from within the process offscreen, where nothing else can;
@@ -47,6 +120,12 @@ private Q_SLOTS:
         QTest::newRow("wayland: the main window holds its port, SIGTERM saves")
             << QByteArray("wayland") << "pty"
             << "" << QStringList() << lf << good;
+        // A folder where the settings file should be: the box at Exit, too
+        // short by its text alone for its title.
+        for (const QByteArray p : {"openbox", "wayland"})
+            QTest::newRow(p + ": a short box shows its whole title")
+                << p << "pty"
+                << "title" << QStringList() << QByteArray() << QByteArray();
     }
 
     void life()
@@ -57,7 +136,7 @@ private Q_SLOTS:
         QFETCH(QStringList, boxes);
         QFETCH(QByteArray, ini);
         QFETCH(QByteArray, saved);
-        const QString tools = "which Xvfb xdotool openbox weston >/dev/null";
+        const QString tools = "which Xvfb xdotool openbox weston import xprop xwininfo >/dev/null";
         if (platform != "offscreen" && QProcess::execute("sh", {"-c", tools})) {
             QVERIFY2(qgetenv("CI") != "true", "a display tool is missing (scripts/deps.sh)");
             QSKIP("a display server or xdotool is missing (scripts/deps.sh installs them)");
@@ -74,7 +153,10 @@ private Q_SLOTS:
                                                  QStringList{"--port", "1", "--dir", dir.path()});
             QVERIFY2(sim->waitForLine("on port 1"), qPrintable(sim->errors()));
         }
-        dir.writeIni(ini);
+        if (play == "title")
+            QVERIFY(QDir().mkdir(dir.filePath("Zentrel.ini")));
+        else
+            dir.writeIni(ini);
         if (platform == "offscreen") {
             // One hand answers each box; the other, at the main window, has
             // the quick strings dialog refuse a character, then closes it.
@@ -138,9 +220,36 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(zentrel.errors().contains("set_title(\"Zentrel Vorlinker\")"),
                                      10000);
             const QString fds = QStringLiteral("/proc/%1/fd").arg(zentrel.processId());
-            QVERIFY(!run("find", {fds, "-lname", device.slavePath()}).isEmpty());
+            QVERIFY(play == "title" || !run("find", {fds, "-lname", device.slavePath()}).isEmpty());
             zentrel.sendSignal(SIGTERM);
+            if (play == "title") { // the box stays up: nobody here can answer it
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    zentrel.errors().count("set_title(\"Zentrel Vorlinker\")") == 2 &&
+                        waylandWidthOf(zentrel.errors(), "Zentrel Vorlinker") > 0,
+                    10000);
+                zentrel::applyFormStyle(); // the program's font
+                const int width = waylandWidthOf(zentrel.errors(), "Zentrel Vorlinker");
+                QVERIFY2(width >= decoratedWidthFor("Zentrel Vorlinker"),
+                         qPrintable(QString::number(width)));
+                zentrel.sendSignal(SIGKILL);
+                return;
+            }
         }
+        // A window's title bar as the screen shows it: the top of its frame.
+        const auto titleBar = [&](const QString &id) {
+            QMap<QString, int> at;
+            for (const QString &line : run("xwininfo", {"-id", id}).split('\n'))
+                at[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
+            const QStringList frame =
+                run("xprop", {"-id", id, "_NET_FRAME_EXTENTS"}).section('=', 1).split(',');
+            const int left = frame.value(0).toInt(), right = frame.value(1).toInt();
+            const int top = frame.value(2).toInt();
+            const QString shot = dir.filePath("screen.png");
+            run("import", {"-window", "root", shot});
+            return QImage(shot).copy(at["Absolute upper-left X"] - left,
+                                     at["Absolute upper-left Y"] - top, at["Width"] + left + right,
+                                     top);
+        };
         // Each box, then the main window, maps as a new window of the program's title.
         const QStringList search{"search", "--onlyvisible", "--name", "^Zentrel Vorlinker$"};
         const qsizetype windows = platform == "wayland" ? 0 : boxes.size() + pinned;
@@ -175,6 +284,25 @@ private Q_SLOTS:
                     id = run("xdotool", dialog).section(u'\n', 0, 0);
                 run("xdotool", {"type", "\"XY\""});
                 run("xdotool", {"mousemove", "--window", id, "204", "168", "click", "1"}); // OK
+            }
+            if (play == "title") { // the main window shows the title whole; then the box at Exit
+                run("xdotool", {"windowactivate", "--sync", seen.last()});
+                const QImage reference = titleBar(seen.last());
+                run("xdotool", {"windowactivate", "--sync", seen.last(), "key", "alt+F4"});
+                QString box;
+                for (int tries = 0; box.isEmpty() && tries < 80; ++tries, QTest::qWait(100))
+                    for (const QString &id :
+                         run("xdotool", search).split(u'\n', Qt::SkipEmptyParts))
+                        box = seen.contains(id) ? box : id;
+                QVERIFY(!box.isEmpty());
+                bool whole = false;
+                for (int tries = 0; !whole && tries < 50; ++tries, QTest::qWait(100))
+                    whole = showsWholeTitle(titleBar(box), reference);
+                reference.save("/tmp/h27box/ref.png");
+                titleBar(box).save("/tmp/h27box/bar.png");
+                QVERIFY(whole);
+                run("xdotool", {"windowfocus", "--sync", box, "key", "Return"});
+                break;
             }
             if (platform == "openbox")
                 run("xdotool", {"windowactivate", "--sync", seen.last(), "key", "alt+F4"});
