@@ -23,6 +23,8 @@ constexpr std::size_t kLoadedBlocks = 4;
 constexpr int kLevel = 1;
 // Compressed bytes that may wait for the disk.
 constexpr qint64 kMostWaiting = qint64(16) << 20;
+// Blocks kept packed in memory share chunks of this size.
+constexpr qsizetype kChunk = qsizetype(4) << 20;
 
 ZSTD_CCtx *compressor()
 {
@@ -160,8 +162,8 @@ bool LogText::readPacked(const Block &block, Packed &out) const
     out.size = block.size;
     out.lines = block.lines;
     out.firstStart = block.firstStart - block.start;
-    if (!block.packed.isEmpty()) {
-        out.stored = block.packed;
+    if (block.chunk >= 0) {
+        out.stored = m_chunks[size_t(block.chunk)].sliced(block.offset, block.stored);
         return true;
     }
     return block.file >= 0 &&
@@ -318,6 +320,7 @@ void LogText::clear()
     m_loaded = {};
     m_files = {};
     m_nextFolder = 0;
+    m_chunks = {};
     m_size = m_lineCount = m_lastStart = m_longest = m_memory = m_spilled = m_packed = 0;
     m_inMemory = false;
     addLineStart();
@@ -356,11 +359,9 @@ void LogText::spillStep()
         ++m_spilled;
         return;
     }
-    QByteArray stored(packed.constData(), qsizetype(size));
-    if (m_inMemory || !store(stored, block)) {
-        m_packed += stored.size();
-        block.packed = std::move(stored);
-    }
+    const QByteArrayView stored(packed.constData(), qsizetype(size));
+    if (m_inMemory || !store(stored.toByteArray(), block))
+        keep(stored, block);
     m_memory -= block.size + qsizetype(block.starts.size() * sizeof(quint32));
     block.text = QByteArray();
     std::vector<quint32>().swap(block.starts);
@@ -381,6 +382,20 @@ bool LogText::store(QByteArray packed, Block &block)
             return true;
         }
     }
+}
+
+void LogText::keep(QByteArrayView packed, Block &block)
+{
+    if (m_chunks.empty() || m_chunks.back().size() + packed.size() > m_chunks.back().capacity()) {
+        m_chunks.emplace_back();
+        m_chunks.back().reserve(std::max(kChunk, packed.size()));
+    }
+    QByteArray &chunk = m_chunks.back();
+    block.chunk = qsizetype(m_chunks.size()) - 1;
+    block.offset = chunk.size();
+    block.stored = packed.size();
+    chunk.append(packed);
+    m_packed += packed.size();
 }
 
 bool LogText::openNextFile()

@@ -126,15 +126,15 @@ private:
         qsizetype firstLine = 0;  // lines starting in earlier blocks
         qsizetype lines = 0;      // lines starting in this one
         qsizetype firstStart = 0; // where the first of those starts
-        qint64 offset = -1;       // of its compressed bytes in its spill file
+        qint64 offset = -1;       // of its compressed bytes, in its file or chunk
         qint64 stored = 0;
-        qsizetype file = -1; // which of the spill files
+        qsizetype file = -1;  // which of the spill files
+        qsizetype chunk = -1; // which of the packed chunks, when no file took it
         mutable bool damaged = false;
         QByteArray text;             // while in memory as it is
         std::vector<quint32> starts; // while in memory as it is, from the block's start
-        QByteArray packed;           // compressed, when no file took it
 
-        bool moved() const { return offset >= 0 || !packed.isEmpty(); }
+        bool moved() const { return file >= 0 || chunk >= 0; }
     };
     struct Loaded
     {
@@ -164,12 +164,17 @@ private:
     // the present file has failed; false when no folder is left.
     bool store(QByteArray packed, Block &block);
     bool openNextFile();
+    // Keeps the compressed block in memory, end to end with the others in
+    // large chunks, as a file would: blocks of their own would leave the
+    // heap full of holes.
+    void keep(QByteArrayView packed, Block &block);
 
     Limits m_limits;
     std::vector<Block> m_blocks;
     // Every file that holds blocks; the last takes the new ones.
     std::vector<std::shared_ptr<SpillFile>> m_files;
     qsizetype m_nextFolder = 0;
+    std::vector<QByteArray> m_chunks;
     mutable std::vector<Loaded> m_loaded;
     mutable quint64 m_uses = 0;
     qsizetype m_size = 0;

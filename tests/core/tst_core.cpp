@@ -2,6 +2,7 @@
 #include "devices/validation.h"
 #include "showctl/showctlencoder.h"
 #include "showctl/showctllayout.h"
+#include "terminal/columnbar.h"
 #include "terminal/escaperuns.h"
 #include "terminal/logwriter.h"
 #include "terminal/unitid.h"
@@ -305,6 +306,43 @@ private Q_SLOTS:
         QCOMPARE(position - 2, log.size());
         // The end of the text belongs to the last line.
         QCOMPARE(log.lineOf(log.size()), lines - 1);
+    }
+
+    // The horizontal bar of a line of any length: its ends are the line's,
+    // and each step of it moves on by the same few columns.
+    void columnBar_data()
+    {
+        QTest::addColumn<qsizetype>("last");
+        QTest::addColumn<int>("most");
+        QTest::addColumn<qsizetype>("scale");
+        QTest::newRow("no overflow") << qsizetype(0) << ColumnBar::kMost << qsizetype(1);
+        QTest::newRow("counted one for one")
+            << qsizetype(ColumnBar::kMost) << ColumnBar::kMost << qsizetype(1);
+        QTest::newRow("a line of 500,000,000 bytes in Hex")
+            << qsizetype(2'000'000'011) << ColumnBar::kMost << qsizetype(2);
+        QTest::newRow("a line of a terabyte in Hex")
+            << qsizetype(4'000'000'000'000) << ColumnBar::kMost << qsizetype(3726);
+        QTest::newRow("a bar of a hundred steps") << qsizetype(12'345) << 100 << qsizetype(124);
+    }
+
+    void columnBar()
+    {
+        QFETCH(qsizetype, last);
+        QFETCH(int, most);
+        QFETCH(qsizetype, scale);
+        const ColumnBar bar = ColumnBar::of(last, most);
+        QCOMPARE(bar.scale, scale);
+        QVERIFY(bar.maximum <= most);
+        QCOMPARE(bar.columnOf(0), 0);
+        QCOMPARE(bar.columnOf(bar.maximum), last);
+        QCOMPARE(bar.valueOf(last), bar.maximum);
+        for (const int value : {0, bar.maximum / 3, bar.maximum - 1}) {
+            if (value < 0 || value >= bar.maximum)
+                continue;
+            const auto step = bar.columnOf(value + 1) - bar.columnOf(value);
+            QVERIFY(step > 0 && step <= scale);
+            QCOMPARE(bar.valueOf(bar.columnOf(value)), value);
+        }
     }
 
     // Text on its way to the spill file: every form comes back byte for
