@@ -423,7 +423,6 @@ void noFolder(Report &report)
                     log.keptInMemory() && perByte <= 0.25);
     }
     {
-        const QByteArray random = randomBytes(16 * kMiB);
         LogText log;
         LogText::Limits cacheRefuses;
         cacheRefuses.folders = {nowhere.folders.first(), folder()};

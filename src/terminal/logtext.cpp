@@ -368,7 +368,7 @@ void LogText::spillStep()
     ++m_spilled;
 }
 
-bool LogText::store(QByteArray packed, Block &block)
+bool LogText::store(const QByteArray &packed, Block &block)
 {
     for (;;) {
         if ((m_files.empty() || m_files.back()->failed()) && !openNextFile())

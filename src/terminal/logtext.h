@@ -162,7 +162,7 @@ private:
     void appendBytes(QByteArrayView piece);
     // Hands the compressed block to a spill file, the next folder's once
     // the present file has failed; false when no folder is left.
-    bool store(QByteArray packed, Block &block);
+    bool store(const QByteArray &packed, Block &block);
     bool openNextFile();
     // Keeps the compressed block in memory, end to end with the others in
     // large chunks, as a file would: blocks of their own would leave the

@@ -795,7 +795,7 @@ private Q_SLOTS:
         QCOMPARE(log.size(), expected.size());
         // Whatever went out of memory went whole, on disk or packed.
         QVERIFY(log.spilledBlocks() > 10);
-        QVERIFY(log.memoryBytes() < 3 * 8192);
+        QVERIFY(log.memoryBytes() < qsizetype(3 * 8192));
         QCOMPARE(log.keptInMemory(), holder == -1);
         if (holder == -1)
             QTRY_COMPARE(t.messages.texts(), QStringList{kSpillFault});
