@@ -48,6 +48,20 @@ LogText::Limits limits()
     return limits;
 }
 
+// The longest of the font sizes' cycle, each painted at once.
+double fontChangeMs(LogView &view)
+{
+    double worst = 0;
+    for (const double size : {12.0, 14.0, 8.0, 10.0}) {
+        QElapsedTimer clock;
+        clock.start();
+        view.setFontPointSize(size);
+        view.viewport()->repaint();
+        worst = std::max(worst, clock.nsecsElapsed() / 1e6);
+    }
+    return worst;
+}
+
 void lines(Report &report)
 {
     std::vector<qsizetype> sizes = {1'000, 1'000'000};
@@ -95,6 +109,9 @@ void lines(Report &report)
     worst = std::max(worst, clock.nsecsElapsed() / 1e6);
     report.goal(QStringLiteral("repaint after a jump at %L1 lines").arg(sizes.back()),
                 fixed(worst, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"), worst < 5);
+    const double font = fontChangeMs(view);
+    report.goal(QStringLiteral("font change, repainted, at %L1 lines").arg(sizes.back()),
+                fixed(font, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"), font < 5);
 }
 
 // Spills what the log holds beyond its memory, one block a step, and keeps
@@ -333,6 +350,9 @@ void longLine(Report &report)
     report.goal(name + QStringLiteral("repaint after a jump to its end or start"),
                 fixed(worst, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"),
                 atEnd && worst < 5);
+    const double font = fontChangeMs(*view);
+    report.goal(name + QStringLiteral("font change, repainted, at its end"),
+                fixed(font, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"), font < 5);
 
     // Floods glued to it, against floods into a window whose log holds as
     // much in short lines of the same random bytes, so that both move the
