@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
     libzstd-dev
     libgl-dev fonts-dejavu-core
-    xvfb xauth xdotool
+    xvfb xauth xdotool wmctrl
     openbox weston qt6-wayland
     desktop-file-utils
     bsdextrautils
@@ -19,6 +19,8 @@ case "${1:-}" in
     # screenshot and the window geometry a title bar is read from.
     --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr
                        imagemagick x11-utils) ;;
+    # scripts/stress-test.sh: the sanitizer build, and the load beside it.
+    --stress) packages+=(clang-format-14 clang libclang-rt-14-dev stress-ng) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
     --package) packages+=(dpkg-dev) ;;
     # tests/package/package-test.sh: the checkers, and the tools to run the

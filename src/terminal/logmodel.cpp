@@ -2,6 +2,10 @@
 
 namespace zentrel {
 
+namespace {
+constexpr int kWaitingLook = 50; // ms between looks at blocks on their way to disk
+} // namespace
+
 LogModel::LogModel(QObject *parent) : QObject(parent)
 {
     // One block a turn of the event loop: a few milliseconds each.
@@ -46,14 +50,19 @@ void LogModel::grew(qsizetype position, qsizetype lines)
 {
     // The growth itself may have moved a block out, and found no folder.
     if (!m_spill.isActive() && (m_text.wantsSpill() || m_text.spillFaultPending()))
-        m_spill.start();
+        m_spill.start(0);
     Q_EMIT appended(position, m_text.size() - position, m_text.lineCount() > lines);
 }
 
 void LogModel::spill()
 {
     m_text.spillStep();
-    if (!m_text.wantsSpill())
+    if (m_text.wantsSpill())
+        m_spill.setInterval(0);
+    else if (m_text.spillWaiting() > 0)
+        // The disk may yet refuse what waits for it: look again now and then.
+        m_spill.setInterval(kWaitingLook);
+    else
         m_spill.stop();
     if (m_text.takeSpillFault())
         Q_EMIT spillFault();

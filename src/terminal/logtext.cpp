@@ -328,10 +328,14 @@ void LogText::clear()
 
 bool LogText::wantsSpill() const
 {
+    const SpillFile *file = m_inMemory || m_files.empty() ? nullptr : m_files.back().get();
+    // A write that failed on the file's thread after the last block was
+    // handed over is seen by the next step, which turns to the next folder.
+    if (file && file->failed())
+        return true;
     // While the disk falls behind, the text waits here rather than twice
-    // over, compressed, for the disk; a failed file is seen in the step.
-    const SpillFile *file = m_files.empty() ? nullptr : m_files.back().get();
-    const bool behind = !m_inMemory && file && !file->failed() && file->waiting() > kMostWaiting;
+    // over, compressed, for the disk.
+    const bool behind = file && file->waiting() > kMostWaiting;
     return m_memory > m_limits.memory && m_spilled + 1 < qsizetype(m_blocks.size()) && !behind;
 }
 
@@ -345,6 +349,8 @@ qint64 LogText::spillWaiting() const
 
 void LogText::spillStep()
 {
+    if (!m_inMemory && !m_files.empty() && m_files.back()->failed())
+        openNextFile();
     if (!wantsSpill())
         return;
     Block &block = m_blocks[size_t(m_spilled)];

@@ -49,8 +49,10 @@ LogView::LogView(const LogModel &model, QWidget *parent)
     });
     connect(&m_model, &LogModel::cleared, this, &LogView::cleared);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (!m_adjusting)
+        if (!m_adjusting) {
             m_follow = value >= verticalScrollBar()->maximum();
+            m_place = value;
+        }
         viewport()->update();
     });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
@@ -141,6 +143,8 @@ void LogView::refresh()
     updateScrollBars();
     if (m_follow)
         scrollToEnd();
+    else
+        keepPlace();
     setColumn(m_follow && m_followSideways ? followColumn() : m_column);
     viewport()->update();
     noteShown();
@@ -261,6 +265,15 @@ bool LogView::setColumn(qsizetype column)
     horizontalScrollBar()->setValue(m_bar.valueOf(column));
     m_adjusting = false;
     return moved;
+}
+
+// The operator's top line, as near as the view's height allows: a window
+// enlarged past the end of the log and made small again shows it again.
+void LogView::keepPlace()
+{
+    m_adjusting = true;
+    verticalScrollBar()->setValue(m_place);
+    m_adjusting = false;
 }
 
 void LogView::resizeEvent(QResizeEvent *event)

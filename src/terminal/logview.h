@@ -68,6 +68,7 @@ private:
     void updateVerticalRange();
     void updateHorizontalRange();
     void scrollToEnd();
+    void keepPlace();
     // The column that shows the end of the last line, and the furthest any
     // line needs.
     qsizetype followColumn() const;
@@ -98,6 +99,7 @@ private:
     bool m_follow = true;
     // Sideways too, while following the end.
     bool m_followSideways = true;
+    int m_place = 0; // the top line the operator scrolled to
     bool m_adjusting = false;
 };
 
