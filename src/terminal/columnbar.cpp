@@ -4,11 +4,11 @@
 
 namespace zentrel {
 
-ColumnBar ColumnBar::of(qsizetype lastColumn, int most)
+ColumnBar ColumnBar::of(qsizetype lastColumn)
 {
     ColumnBar bar;
     bar.last = std::max<qsizetype>(0, lastColumn);
-    bar.scale = std::max<qsizetype>(1, (bar.last + most - 1) / most);
+    bar.scale = std::max<qsizetype>(1, (bar.last + kMost - 1) / kMost);
     bar.maximum = int((bar.last + bar.scale - 1) / bar.scale);
     return bar;
 }

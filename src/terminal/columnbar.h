@@ -18,7 +18,7 @@ struct ColumnBar
     qsizetype scale = 1;
     int maximum = 0;
 
-    static ColumnBar of(qsizetype lastColumn, int most = kMost);
+    static ColumnBar of(qsizetype lastColumn);
     int valueOf(qsizetype column) const;
     qsizetype columnOf(int value) const;
 };
