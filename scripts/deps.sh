@@ -15,8 +15,10 @@ packages=(
 )
 case "${1:-}" in
     # The format check, the sanitizer build and the fuzz targets (clang-format,
-    # clang with libFuzzer), the static checks and the coverage report.
-    --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr) ;;
+    # clang with libFuzzer), the static checks and the coverage report; the
+    # screenshot and the window geometry a title bar is read from.
+    --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr
+                       imagemagick x11-utils) ;;
     # scripts/stress-test.sh: the sanitizer build, and the load beside it.
     --stress) packages+=(clang-format-14 clang libclang-rt-14-dev stress-ng) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.

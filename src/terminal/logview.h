@@ -1,6 +1,7 @@
 #pragma once
 
-#include "terminal/logtext.h"
+#include "terminal/columnbar.h"
+#include "terminal/logmodel.h"
 #include "terminal/messagesink.h"
 
 #include <QAbstractScrollArea>
@@ -10,30 +11,26 @@
 namespace zentrel {
 
 // The log window: paints only the lines in view, straight from the Latin-1
-// log text, in a fixed-pitch font. Appends only mark it dirty; the repaint
-// follows at most once a frame. It follows the end of the log unless the
-// operator has scrolled away, and offers selection, copy and select-all.
-// Between events it moves the oldest text to disk, a block at a time.
+// log text, in a fixed-pitch font. Growth of the log only marks it dirty;
+// the repaint follows at most once a frame. It follows the end of the log,
+// down and sideways along the last line, unless the operator has scrolled
+// away, and offers selection, copy and select-all.
 class LogView : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
-    explicit LogView(QWidget *parent = nullptr);
+    explicit LogView(const LogModel &model, QWidget *parent = nullptr);
 
     inline static const QString kTooLargeToCopy =
         QStringLiteral("Selection too large to copy; use Save Log.");
     static constexpr qsizetype kLargestCopy = qsizetype(64) << 20;
 
-    LogText &log() { return m_log; }
+    const LogModel &model() const { return m_model; }
     // The whole text: for short logs.
-    QByteArray text() const { return m_log.text(); }
-    // Where the view tells the operator of a copy it refuses and of the disk.
+    QByteArray text() const { return m_model.text().text(); }
+    // Where the view tells the operator of a copy it refuses.
     void setMessages(MessageSink *messages) { m_messages = messages; }
-
-    // Call after the log text grew; cheap, however often.
-    void contentChanged();
-    void clear();
 
     qreal fontPointSize() const { return font().pointSizeF(); }
     void setFontPointSize(qreal size);
@@ -41,6 +38,9 @@ public:
     // Caret and selection collapse at the end of the text, which comes into view.
     void moveCaretToEnd();
     qsizetype caretPosition() const { return m_caret; }
+    // The leftmost column in view, and how many columns the view shows.
+    qsizetype firstColumn() const { return m_column; }
+    qsizetype visibleColumns() const;
 
     QString selectedText() const;
     void selectAll();
@@ -57,8 +57,9 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    const LogText &log() const { return m_model.text(); }
+    void cleared();
     void refresh();
-    void spill();
     void tell(const QString &text) const;
     void showGrowth();
     void noteShown();
@@ -68,19 +69,27 @@ private:
     void updateHorizontalRange();
     void scrollToEnd();
     void keepPlace();
+    // The column that shows the end of the last line, and the furthest any
+    // line needs.
+    qsizetype followColumn() const;
+    qsizetype lastColumn() const;
+    // Shows the lines from that column on; true when it moved.
+    bool setColumn(qsizetype column);
     void ensureCaretVisible();
     void moveCaret(qsizetype position, bool keepAnchor);
     qsizetype positionAt(const QPoint &point) const;
     int visibleLines() const;
 
-    LogText m_log;
+    const LogModel &m_model;
     QTimer m_repaint;
-    QTimer m_spill;
     MessageSink *m_messages = nullptr;
     QElapsedTimer m_widthShown;
     QTimer m_widthLater;
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
+    qsizetype m_column = 0;
+    // The horizontal bar as last set up; it may lag the log by a moment.
+    ColumnBar m_bar;
     int m_lineHeight = 1;
     qreal m_charWidth = 1;
     int m_ascent = 0;
@@ -88,6 +97,8 @@ private:
     qsizetype m_shownLines = 1;
     qsizetype m_shownLastLength = 0;
     bool m_follow = true;
+    // Sideways too, while following the end.
+    bool m_followSideways = true;
     int m_place = 0; // the top line the operator scrolled to
     bool m_adjusting = false;
 };

@@ -542,7 +542,7 @@ private Q_SLOTS:
         QByteArray rendered(kReceivedLabel);
         renderBytes(rendered, flood, *viewModeFromText(QString::fromLatin1(view)));
         QVERIFY(t.logText() == rendered);
-        QCOMPARE(t.window->log()->log().lineCount(), 1);
+        QCOMPARE(t.window->logModel().lineCount(), 1);
         QVERIFY(t.messages.shown.isEmpty());
         QVERIFY(t.window->VekComm().isOpen());
         // The line still works both ways afterwards.
@@ -721,7 +721,7 @@ private Q_SLOTS:
         const auto fill = [&](int lines) {
             for (int k = 0; k < lines; ++k)
                 t.window->WriteLog("PL\r", Direction::Sent);
-            QTRY_COMPARE(bar->maximum() + bar->pageStep(), t.window->log()->log().lineCount());
+            QTRY_COMPARE(bar->maximum() + bar->pageStep(), t.window->logModel().lineCount());
         };
         fill(2000);
         if (scrolledTo >= 0)
