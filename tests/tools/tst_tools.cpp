@@ -628,7 +628,7 @@ private Q_SLOTS:
         QCOMPARE(t.messages.last(), kLineError);
         QCOMPARE(duringBox, QByteArray());
         // Once the box is gone, the resends reopen the port and go on.
-        QCOMPARE(replacement.read(10), QByteArray(10, 'A'));
+        QCOMPARE(replacement.read(10, 10000), QByteArray(10, 'A'));
         t.click("RapidCmd");
         QCOMPARE(t.messages.shown.size(), 1);
     }
