@@ -46,8 +46,9 @@ double gluedCostAt(qsizetype length)
 void logAppends(Report &report)
 {
     const qint64 residentBefore = residentBytes();
-    LogView view;
-    Traffic traffic{view};
+    LogModel log;
+    LogView view(log);
+    Traffic traffic{log};
     const std::vector<qsizetype> sizes = {1'000, 10'000, 100'000, 1'000'000};
     std::vector<double> costs;
     qint64 resident = 0;

@@ -93,7 +93,7 @@ void fastFarEnd(Report &report)
                 fixed(run.cpuShare * 100, 1) + QStringLiteral(" % of a core"),
                 QStringLiteral("<= 15 %"), run.cpuShare <= 0.15);
     report.info(name + QStringLiteral("log lines at the end"),
-                QString::number(window.terminal->log()->log().lineCount()));
+                QString::number(window.terminal->logModel().lineCount()));
 }
 
 // A command longer than a byte a tick: the line, not the timer, sets the pace.

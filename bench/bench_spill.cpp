@@ -1,8 +1,9 @@
 // The log as long as the show: memory at growing lengths, the spill file's
 // size, the event loop while blocks go to disk, appends and repaints far
-// into a long log, Save Log of a spilled log against dd, and the window and
-// the real program under a long flood. ZENTREL_BENCH_LONG=1 (bench/run.sh
-// --long) runs the full sizes; otherwise each runs small.
+// into a long log, a single received line of 500,000,000 bytes, memory when
+// no folder takes the spill file, Save Log of a spilled log against dd, and
+// the window and the real program under a long flood. ZENTREL_BENCH_LONG=1
+// (bench/run.sh --long) runs the full sizes; otherwise most run small.
 #include "childprogram.h"
 #include "loopwatch.h"
 #include "report.h"
@@ -44,8 +45,22 @@ QString folder()
 LogText::Limits limits()
 {
     LogText::Limits limits;
-    limits.folder = folder();
+    limits.folders = {folder()};
     return limits;
+}
+
+// The longest of the font sizes' cycle, each painted at once.
+double fontChangeMs(LogView &view)
+{
+    double worst = 0;
+    for (const double size : {12.0, 14.0, 8.0, 10.0}) {
+        QElapsedTimer clock;
+        clock.start();
+        view.setFontPointSize(size);
+        view.viewport()->repaint();
+        worst = std::max(worst, clock.nsecsElapsed() / 1e6);
+    }
+    return worst;
 }
 
 // The log enlarged with its window to the whole screen: its scroll range and
@@ -89,9 +104,10 @@ void lines(Report &report)
     std::vector<qsizetype> sizes = {1'000, 1'000'000};
     if (kLong)
         sizes.insert(sizes.end(), {10'000'000, 100'000'000});
-    LogView view;
-    view.log().setLimits(limits());
-    Traffic traffic{view, true};
+    LogModel log;
+    log.setLimits(limits());
+    LogView view(log);
+    Traffic traffic{log, true};
     QCoreApplication::processEvents();
     const qint64 before = residentBytes();
     std::vector<double> costs;
@@ -130,6 +146,9 @@ void lines(Report &report)
     worst = std::max(worst, clock.nsecsElapsed() / 1e6);
     report.goal(QStringLiteral("repaint after a jump at %L1 lines").arg(sizes.back()),
                 fixed(worst, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"), worst < 5);
+    const double font = fontChangeMs(view);
+    report.goal(QStringLiteral("font change, repainted, at %L1 lines").arg(sizes.back()),
+                fixed(font, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"), font < 5);
     repaintEnlarged(report, view, sizes.back());
 }
 
@@ -193,39 +212,37 @@ void showLog(Report &report)
                 fixed(ratio, 3), QStringLiteral("<= 0.25"), ratio <= 0.25);
 }
 
-// Fills a log with random bytes shown in Hex.
-void fillHex(LogText &log, qint64 size, const std::function<void()> &turn)
+// Fills a log with random bytes shown in Hex: `write` takes each piece and
+// says how long the log has grown.
+void fillHex(qint64 size, const std::function<qint64(QByteArrayView, Direction)> &write)
 {
     QByteArray random(16 * kMiB, '\0');
     QRandomGenerator(2).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
-    LogWriter writer(log);
-    writer.write("PL\r", Direction::Sent, ViewMode::Hex);
-    for (qint64 at = 0; log.size() < size; at = (at + 65536) % random.size()) {
-        writer.write(QByteArrayView(random).sliced(at, 65536), Direction::Received, ViewMode::Hex);
-        turn();
-    }
+    write("PL\r", Direction::Sent);
+    for (qint64 at = 0;
+         write(QByteArrayView(random).sliced(at, 65536), Direction::Received) < size;)
+        at = (at + 65536) % random.size();
 }
 
 void hexAndStall(Report &report)
 {
     const qint64 size = (kLong ? 4096 : 256) * kMiB;
-    LogView view;
-    view.log().setLimits(limits());
+    LogModel model;
+    model.setLimits(limits());
+    LogView view(model);
     QCoreApplication::processEvents();
     const qint64 before = residentBytes();
     // Each piece arrives as its own event, so the watch sees only spilling.
     QEventLoop loop;
     QTimer piece;
     piece.setInterval(0);
-    LogWriter writer(view.log());
     QByteArray random(16 * kMiB, '\0');
     QRandomGenerator(2).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
     qint64 at = 0;
     QObject::connect(&piece, &QTimer::timeout, [&] {
-        writer.write(QByteArrayView(random).sliced(at, 16384), Direction::Received, ViewMode::Hex);
-        view.contentChanged();
+        model.write(QByteArrayView(random).sliced(at, 16384), Direction::Received, ViewMode::Hex);
         at = (at + 16384) % random.size();
-        if (view.log().size() >= size)
+        if (model.size() >= size)
             loop.quit();
     });
     // Started last: making the random bytes is no stall of the program's.
@@ -247,8 +264,241 @@ void hexAndStall(Report &report)
     LongestStep longestStep;
     LogText log;
     log.setLimits(limits());
-    fillHex(log, std::min<qint64>(size, 512 * kMiB), [&] { spillTimed(log, longestStep); });
+    LogWriter writer(log);
+    fillHex(std::min<qint64>(size, 512 * kMiB), [&](QByteArrayView bytes, Direction direction) {
+        writer.write(bytes, direction, ViewMode::Hex);
+        spillTimed(log, longestStep);
+        return log.size();
+    });
     reportLongestStep(report, QStringLiteral("random Hex"), longestStep);
+}
+
+QByteArray randomBytes(qint64 size)
+{
+    QByteArray random(size, '\0');
+    QRandomGenerator(2).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+    return random;
+}
+
+// Nanoseconds per piece of 16 bytes glued in Hex to the log's last line:
+// the best of a few rounds.
+double gluedCost(LogModel &log, const QByteArray &random)
+{
+    double best = 1e12;
+    for (int round = 0; round < 20; ++round) {
+        constexpr int kPieces = 1000;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < kPieces; ++i)
+            log.write(QByteArrayView(random).sliced(i * 16, 16), Direction::Received,
+                      ViewMode::Hex);
+        best = std::min(best, double(clock.nsecsElapsed()) / kPieces);
+        QCoreApplication::processEvents();
+    }
+    return best;
+}
+
+// Lets the log move out what it holds beyond its memory and the disk take
+// it, so that a measure after it pays for its own text alone.
+void settle(const LogText &log)
+{
+    while (log.wantsSpill() || log.spillWaiting() > 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// A 2,000,000-byte flood into the window, in MB/s.
+double floodRate(Window &window)
+{
+    settle(window.terminal->logModel().text());
+    const QByteArray traffic = mixedTraffic(2'000'000);
+    QEventLoop allThere;
+    qsizetype received = 0;
+    const auto connection = QObject::connect(&window.terminal->VekComm(), &SerialLink::received,
+                                             &allThere, [&](const QByteArray &bytes) {
+                                                 if ((received += bytes.size()) >= traffic.size())
+                                                     allThere.quit();
+                                             });
+    Window::run(200);
+    QElapsedTimer clock;
+    clock.start();
+    window.farEnd.flood(traffic);
+    allThere.exec();
+    QCoreApplication::processEvents();
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    window.farEnd.join();
+    QObject::disconnect(connection);
+    return double(traffic.size()) / 1e6 / seconds;
+}
+
+// A device that streams without a command in between puts everything on one
+// received line: 500,000,000 bytes in Hex make it 2,000,000,011 characters,
+// far more pixels than an int holds. The goals are those that hold for many
+// lines.
+void longLine(Report &report)
+{
+    constexpr qint64 kBytes = 500'000'000;
+    const QByteArray random = randomBytes(16 * kMiB);
+    Window window("Hex");
+    LogModel &log = window.terminal->logModel();
+    log.setLimits(limits());
+    // As the window would take the device's pieces, a turn of the event
+    // loop (a block spilled) for each.
+    for (qint64 done = 0; done < kBytes; done += 65536) {
+        const auto size = std::min<qint64>(65536, kBytes - done);
+        log.write(QByteArrayView(random).sliced(done % random.size(), size), Direction::Received,
+                  ViewMode::Hex);
+        QCoreApplication::processEvents();
+    }
+    settle(log.text());
+    // Its file's pages are still being written back; the measures start on
+    // a disk that is done with them.
+    QProcess::execute(QStringLiteral("sync"), {});
+    const QString name = QStringLiteral("one received line of %L1 bytes in Hex (%L2 characters): ")
+                             .arg(kBytes)
+                             .arg(log.lineLength(0));
+
+    LogModel shortLog;
+    LogView shortView(shortLog);
+    shortLog.write(QByteArray(22, 'x'), Direction::Received, ViewMode::Hex);
+    const double shortCost = gluedCost(shortLog, random);
+    const double longCost = gluedCost(log, random);
+    report.info(name + QStringLiteral("glued append"), fixed(longCost, 0) + QStringLiteral(" ns"));
+    report.goal(name + QStringLiteral("glued append : to a 100-character line (%1 ns)")
+                           .arg(fixed(shortCost, 0)),
+                fixed(longCost / shortCost, 2), QStringLiteral("<= 1.5"),
+                longCost / shortCost <= 1.5);
+
+    // Jumps to its end and back, each painted at once.
+    LogView *view = window.terminal->log();
+    view->setFocus();
+    view->viewport()->repaint();
+    double worst = 0;
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_End, Qt::ControlModifier},
+                                         {Qt::Key_Home, Qt::NoModifier},
+                                         {Qt::Key_End, Qt::NoModifier},
+                                         {Qt::Key_Home, Qt::ControlModifier},
+                                         {Qt::Key_End, Qt::ControlModifier}}) {
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(view, key, modifiers);
+        view->viewport()->repaint();
+        worst = std::max(worst, clock.nsecsElapsed() / 1e6);
+    }
+    const bool atEnd = view->firstColumn() + view->visibleColumns() >= log.lineLength(0);
+    report.goal(name + QStringLiteral("repaint after a jump to its end or start"),
+                fixed(worst, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"),
+                atEnd && worst < 5);
+    const double font = fontChangeMs(*view);
+    report.goal(name + QStringLiteral("font change, repainted, at its end"),
+                fixed(font, 2) + QStringLiteral(" ms"), QStringLiteral("< 5 ms"), font < 5);
+
+    // Floods glued to it, against floods into a window whose log holds as
+    // much in short lines of the same random bytes, so that both move the
+    // same text out meanwhile; the best of five each, as the machine's other
+    // load slows some runs by half or more.
+    std::vector<double> glued, lines;
+    for (int run = 0; run < 5; ++run) {
+        glued.push_back(floodRate(window));
+        Window other("Hex");
+        LogModel &otherLog = other.terminal->logModel();
+        otherLog.setLimits(limits());
+        for (qint64 at = 0; otherLog.size() < 2 * LogText::Limits().memory; at += 64) {
+            otherLog.write("PL\r", Direction::Sent, ViewMode::Hex);
+            otherLog.write(QByteArrayView(random).sliced(at, 64), Direction::Received,
+                           ViewMode::Hex);
+            if (at % 65536 == 0)
+                QCoreApplication::processEvents();
+        }
+        lines.push_back(floodRate(other));
+    }
+    const double rate = *std::max_element(glued.begin(), glued.end());
+    const double linesRate = *std::max_element(lines.begin(), lines.end());
+    report.goal(name + QStringLiteral("receive flood of 2,000,000 bytes glued to it, best of 5 "
+                                      "(into a log of short lines: %1 MB/s)")
+                           .arg(fixed(linesRate, 1)),
+                fixed(rate, 1) + QStringLiteral(" MB/s"),
+                QStringLiteral(">= 90% of the short lines' rate"), rate >= 0.9 * linesRate);
+}
+
+// Resident memory per received byte while the log grows from `from` to `to`
+// received bytes, each piece handed to `write`; the text the log keeps as
+// it is, before the growth, does not count.
+double growthPerByte(qint64 from, qint64 to, const std::function<void(qint64)> &write)
+{
+    qint64 received = 0;
+    qint64 before = 0;
+    for (; received < to; received += 65536) {
+        if (received >= from && before == 0)
+            before = residentBytes();
+        write(received);
+    }
+    return double(residentBytes() - before) / double(to - from);
+}
+
+// No folder takes a spill file (a file stands where each should be): the
+// log keeps its blocks in memory, packed as they would lie on disk. Then
+// only the cache folder refuses, and the next folder takes the file.
+void noFolder(Report &report)
+{
+    const QString blocked = folder() + QStringLiteral("/file");
+    QFile(blocked).open(QIODevice::WriteOnly);
+    LogText::Limits nowhere;
+    nowhere.folders = {blocked + QStringLiteral("/cache"), blocked + QStringLiteral("/runtime"),
+                       blocked + QStringLiteral("/tmp")};
+    const qint64 size = (kLong ? 1024 : 160) * kMiB;
+    {
+        const QByteArray random = randomBytes(16 * kMiB);
+        LogText log;
+        log.setLimits(nowhere);
+        LogWriter writer(log);
+        const double perByte = growthPerByte(32 * kMiB, size, [&](qint64 at) {
+            writer.write(QByteArrayView(random).sliced(at % random.size(), 65536),
+                         Direction::Received, ViewMode::Hex);
+            while (log.wantsSpill())
+                log.spillStep();
+        });
+        report.goal(QStringLiteral("no folder writable: memory per received byte, random bytes "
+                                   "in Hex (%1 received)")
+                        .arg(mebibytes(size)),
+                    fixed(perByte, 3) + QStringLiteral(" B"), QStringLiteral("<= 1.1 B"),
+                    log.keptInMemory() && perByte <= 1.1);
+    }
+    {
+        const QByteArray traffic = mixedTraffic(16 * kMiB);
+        LogText log;
+        log.setLimits(nowhere);
+        LogWriter writer(log);
+        const double perByte = growthPerByte(64 * kMiB, 2 * size, [&](qint64 at) {
+            writer.write(QByteArrayView(traffic).sliced(at % traffic.size(), 65536),
+                         Direction::Received, ViewMode::Standard);
+            while (log.wantsSpill())
+                log.spillStep();
+        });
+        report.goal(QStringLiteral("no folder writable: memory per received byte, text traffic "
+                                   "in Standard (%1 received)")
+                        .arg(mebibytes(2 * size)),
+                    fixed(perByte, 3) + QStringLiteral(" B"), QStringLiteral("<= 0.25 B"),
+                    log.keptInMemory() && perByte <= 0.25);
+    }
+    {
+        LogText log;
+        LogText::Limits cacheRefuses;
+        cacheRefuses.folders = {nowhere.folders.first(), folder()};
+        log.setLimits(cacheRefuses);
+        LogWriter writer(log);
+        const qint64 before = residentBytes();
+        fillHex(size * 4, [&](QByteArrayView bytes, Direction direction) {
+            writer.write(bytes, direction, ViewMode::Hex);
+            while (log.wantsSpill())
+                log.spillStep();
+            return log.size();
+        });
+        const qint64 growth = residentBytes() - before;
+        report.goal(QStringLiteral("only the cache folder refuses: memory growth at %1 of Hex text")
+                        .arg(mebibytes(size * 4)),
+                    mebibytes(growth), QStringLiteral("<= 64 MiB"),
+                    !log.keptInMemory() && log.spillFileSize() > 0 && growth <= kGrowthGoal);
+    }
 }
 
 double ddRate(qint64 size, const QString &path)
@@ -268,11 +518,14 @@ void save(Report &report)
 {
     const qint64 size = (kLong ? 4096 : 256) * kMiB;
     Window window("Hex");
-    auto &log = window.terminal->log()->log();
+    LogModel &log = window.terminal->logModel();
     log.setLimits(limits());
-    fillHex(log, size, [&] {
-        while (log.wantsSpill())
-            log.spillStep();
+    // A turn of the event loop a piece: a block of Hex text, spilled by the
+    // log's own turn.
+    fillHex(size, [&](QByteArrayView piece, Direction direction) {
+        log.write(piece, direction, ViewMode::Hex);
+        QCoreApplication::processEvents();
+        return log.size();
     });
     const QString path = folder() + QStringLiteral("/saved.log");
     // The fill's pages are still being written back; dd and the save both
@@ -322,7 +575,7 @@ void flood(Report &report)
 {
     const qint64 size = (kLong ? 2048 : 64) * kMiB;
     Window window;
-    window.terminal->log()->log().setLimits(limits());
+    window.terminal->logModel().setLimits(limits());
     const QByteArray traffic = mixedTraffic(16 * kMiB);
     qint64 received = 0;
     QObject::connect(&window.terminal->VekComm(), &SerialLink::received, window.terminal.get(),
@@ -416,7 +669,7 @@ int main(int argc, char **argv)
     choosePlatform();
     QApplication app(argc, argv);
     Report report(QStringLiteral("spill"));
-    // Its parts: lines, show, hex, save, flood, program.
+    // Its parts: lines, show, hex, line, nofolder, save, flood, program.
     const Parts parts(app.arguments().mid(1));
     if (parts.wanted(QStringLiteral("lines")))
         lines(report);
@@ -424,6 +677,10 @@ int main(int argc, char **argv)
         showLog(report);
     if (parts.wanted(QStringLiteral("hex")))
         hexAndStall(report);
+    if (parts.wanted(QStringLiteral("line")))
+        longLine(report);
+    if (parts.wanted(QStringLiteral("nofolder")))
+        noFolder(report);
     if (parts.wanted(QStringLiteral("save")))
         save(report);
     if (parts.wanted(QStringLiteral("flood")))

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "terminal/logview.h"
-#include "terminal/logwriter.h"
+#include "terminal/logmodel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,26 +16,22 @@ struct Traffic
     static constexpr int kAppendsPerExchange = 3;
     static constexpr int kBatch = 2000;
 
-    LogView &view;
+    LogModel &log;
     // Batches with a turn of the event loop between them, as in the program,
-    // so that the view spills what it holds beyond its memory.
+    // so that the log spills what it holds beyond its memory.
     bool betweenEvents = false;
-    LogWriter writer{view.log()};
 
     void exchange()
     {
-        writer.write("PL\r", Direction::Sent, ViewMode::Standard);
-        view.contentChanged();
-        writer.write("R", Direction::Received, ViewMode::Standard);
-        view.contentChanged();
-        writer.write("\r", Direction::Received, ViewMode::Standard);
-        view.contentChanged();
+        log.write("PL\r", Direction::Sent, ViewMode::Standard);
+        log.write("R", Direction::Received, ViewMode::Standard);
+        log.write("\r", Direction::Received, ViewMode::Standard);
     }
 
     void growTo(qsizetype lines)
     {
-        while (view.log().lineCount() < lines) {
-            for (int i = 0; i < kBatch && view.log().lineCount() < lines; ++i)
+        while (log.lineCount() < lines) {
+            for (int i = 0; i < kBatch && log.lineCount() < lines; ++i)
                 exchange();
             if (betweenEvents)
                 QCoreApplication::processEvents();

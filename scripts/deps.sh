@@ -16,10 +16,11 @@ packages=(
 case "${1:-}" in
     # The format check, the sanitizer build and the fuzz targets (clang-format,
     # clang with libFuzzer), the static checks and the coverage report; the
-    # screen reader test and benchmark: a D-Bus session of their own
-    # (dbus-run-session), the AT-SPI bus and the pyatspi client.
+    # screenshot and the window geometry a title bar is read from; the screen
+    # reader test and benchmark: a D-Bus session of their own (dbus-run-session),
+    # the AT-SPI bus and the pyatspi client.
     --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr
-                       dbus-daemon at-spi2-core python3-pyatspi) ;;
+                       imagemagick x11-utils dbus-daemon at-spi2-core python3-pyatspi) ;;
     # scripts/stress-test.sh: the sanitizer build, and the load beside it.
     --stress) packages+=(clang-format-14 clang libclang-rt-14-dev stress-ng) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.

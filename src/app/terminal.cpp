@@ -115,8 +115,7 @@ const char *const kReadingOrder[] = {
 const std::span<const ControlAnchor> Terminal::kAnchors = kAnchorRows;
 
 Terminal::Terminal(MessageSink &messages, QWidget *parent)
-    : QWidget(parent), m_messages(messages), RichTextBox1(new LogView(this)),
-      m_writer(RichTextBox1->log())
+    : QWidget(parent), m_messages(messages), RichTextBox1(new LogView(m_log, this))
 {
     RichTextBox1->setMessages(&m_messages);
     buildControls();
@@ -189,6 +188,7 @@ void Terminal::buildControls()
 void Terminal::connectHandlers()
 {
     connect(&m_link, &SerialLink::received, this, &Terminal::VekComm_OnComm);
+    connect(&m_log, &LogModel::spillFault, this, [this] { m_messages.show(kSpillFault); });
     // Whatever moves the tab (a click, the arrow keys, Ctrl+Tab, the wheel)
     // moves the panel with it; a click on the tab already shown runs the
     // handler too, which allows the unit ID again.
@@ -198,7 +198,10 @@ void Terminal::connectHandlers()
             DeviceTab_Click(index);
     });
     m_rapid = new RapidFire(*this, control<QPushButton>(this, "RapidCmd"));
-    m_logTools = new LogTools(*RichTextBox1, m_writer, m_messages, this);
+    // After a fault nothing is resent, whatever comes back, until the
+    // operator starts Rapid Fire again.
+    connect(&m_link, &SerialLink::lineFailed, m_rapid, &RapidFire::stop);
+    m_logTools = new LogTools(*RichTextBox1, m_log, m_messages, this);
     // F1 to F5 and Ctrl+Tab belong to the window, whichever control has the
     // focus.
     qApp->installEventFilter(this);
@@ -209,7 +212,7 @@ void Terminal::Form_Load()
     for (std::size_t i = 0; i < m_panels.size(); ++i)
         m_panels[i]->setVisible(i == 0);
     ViewCmb->setCurrentIndex(0);
-    m_writer.setNewReceiveLine(true);
+    m_log.setNewReceiveLine(true);
     // The ports found now are the list for the whole run; those refused for
     // a reason the operator can mend are named on the list's tooltip.
     const auto round = com::probeRound();
@@ -219,7 +222,7 @@ void Terminal::Form_Load()
     PortCmb->setCurrentIndex(-1);
     LoadINI();
     RichTextBox1->setFontPointSize(10);
-    m_writer.setNewReceiveLine(true);
+    m_log.setNewReceiveLine(true);
 }
 
 void Terminal::closeEvent(QCloseEvent *event)
@@ -344,8 +347,7 @@ void Terminal::WriteLog(QByteArrayView bytes, Direction direction)
 {
     const auto mode = viewModeFromText(ViewCmb->currentText());
     // A view that is none of the three renders nothing, but the line still starts.
-    m_writer.write(mode ? bytes : QByteArrayView(), direction, mode.value_or(ViewMode::Standard));
-    RichTextBox1->contentChanged();
+    m_log.write(mode ? bytes : QByteArrayView(), direction, mode.value_or(ViewMode::Standard));
 }
 
 void Terminal::VekComm_OnComm(const QByteArray &bytes)

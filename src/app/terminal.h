@@ -3,7 +3,7 @@
 #include "forms/formanchors.h"
 #include "forms/formtable.h"
 #include "serial/seriallink.h"
-#include "terminal/logwriter.h"
+#include "terminal/logmodel.h"
 #include "terminal/sendport.h"
 #include "tools/quickstrings.h"
 #include "tools/settingsfile.h"
@@ -63,6 +63,7 @@ public:
         return m_quick->strings();
     }
     SerialLink &VekComm() { return m_link; }
+    LogModel &logModel() { return m_log; }
     LogView *log() const { return RichTextBox1; }
     RapidFire *rapidFire() const { return m_rapid; }
     StringsFrm *stringsDialog() const;
@@ -101,6 +102,7 @@ private:
 
     MessageSink &m_messages;
     SerialLink m_link;
+    LogModel m_log;
 
     LogView *RichTextBox1 = nullptr;
     QComboBox *PortCmb = nullptr;
@@ -117,7 +119,6 @@ private:
     QPointer<AboutBox> m_about;
     FormAnchors m_anchors;
 
-    LogWriter m_writer;
     QStringList m_portEntries;
     QByteArray m_lastCommand;
     bool m_idAllowed = false;

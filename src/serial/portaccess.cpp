@@ -210,6 +210,11 @@ QString explain(const QList<Refusal> &refusals)
                                         .arg(refusal.pid)
                                         .arg(refusal.program));
             break;
+        case Refusal::Reason::Gone:
+            lines.append(QStringLiteral("COM%1: the device went away; the port opens again by "
+                                        "itself when it is back.")
+                             .arg(refusal.port));
+            break;
         case Refusal::Reason::DeadLock:
             lines.append(port + QStringLiteral("lock file %1 is left from a process that no "
                                                "longer runs.")

@@ -18,6 +18,7 @@ struct Refusal
         None,
         Missing,    // no device, or not a terminal: not worth telling
         Busy,       // held exclusively by another program
+        Gone,       // the device went away; the port opens again by itself when it is back
         Permission, // the device's mode keeps this user out
         Locked,     // a lock file names a live process
         DeadLock,   // a lock file of a process gone, which this user may not remove

@@ -19,6 +19,14 @@ constexpr int kSoonMs = 20;
 constexpr int kLookGapMs = 20;
 // Opening a serial device toggles its control lines: never in a loop.
 constexpr int kAttemptGapMs = 2000;
+
+com::Refusal gone(int port)
+{
+    com::Refusal refusal;
+    refusal.reason = com::Refusal::Reason::Gone;
+    refusal.port = port;
+    return refusal;
+}
 } // namespace
 
 SerialLink::SerialLink(QObject *parent) : QObject(parent)
@@ -82,6 +90,7 @@ void SerialLink::close()
 void SerialLink::startWaiting()
 {
     m_waiting = true;
+    m_refusal = gone(m_portNumber);
     m_lastAttempt.invalidate();
     m_lastLook.invalidate();
     watch(com::watchFolders(m_portNumber));
@@ -122,7 +131,9 @@ bool SerialLink::lookAgain()
     // going away is the sign to look again. A dead lock this user may remove
     // is gone after the look.
     const com::Refusal locked = com::checkLocks(m_portNumber, path);
-    m_refusal = locked;
+    // A program that holds the port keeps its reason; otherwise the device
+    // is still away.
+    m_refusal = locked.told() ? locked : gone(m_portNumber);
     if (locked.told())
         folders += com::lockFolders();
     folders.removeAll(QString());
@@ -132,7 +143,10 @@ bool SerialLink::lookAgain()
     if (m_lastAttempt.isValid() && m_lastAttempt.elapsed() < kAttemptGapMs)
         return false;
     m_lastAttempt.start();
-    if (com::checkDevice(m_portNumber, path).refused() || !openOn(path))
+    const com::Refusal device = com::checkDevice(m_portNumber, path);
+    if (device.reason == com::Refusal::Reason::Busy)
+        m_refusal = device;
+    if (device.refused() || !openOn(path))
         return false;
     m_refusal = {};
     stopWaiting();

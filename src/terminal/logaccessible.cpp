@@ -39,12 +39,12 @@ LogView *LogAccessible::view() const
 
 qsizetype LogAccessible::base() const
 {
-    return origin(view()->log().size());
+    return origin(view()->model().size());
 }
 
 qsizetype LogAccessible::toPosition(int offset) const
 {
-    return std::clamp<qsizetype>(base() + offset, base(), view()->log().size());
+    return std::clamp<qsizetype>(base() + offset, base(), view()->model().size());
 }
 
 int LogAccessible::toOffset(qsizetype position) const
@@ -112,7 +112,7 @@ void LogAccessible::setCursorPosition(int position)
 
 int LogAccessible::characterCount() const
 {
-    return toOffset(view()->log().size());
+    return toOffset(view()->model().size());
 }
 
 QString LogAccessible::read(Span span) const
@@ -120,7 +120,7 @@ QString LogAccessible::read(Span span) const
     QByteArray bytes;
     const qsizetype to = std::min(span.to, span.from + kLargestAnswer);
     // Text that did not read back intact is not read out; the view marks it.
-    if (span.from >= to || !view()->log().read(span.from, to - span.from, bytes))
+    if (span.from >= to || !view()->model().read(span.from, to - span.from, bytes))
         return {};
     return QString::fromLatin1(bytes);
 }
@@ -128,14 +128,14 @@ QString LogAccessible::read(Span span) const
 QString LogAccessible::text(int startOffset, int endOffset) const
 {
     // -1 asks for the rest of the text.
-    const qsizetype to = endOffset < 0 ? view()->log().size() : toPosition(endOffset);
+    const qsizetype to = endOffset < 0 ? view()->model().size() : toPosition(endOffset);
     return read({toPosition(startOffset), to});
 }
 
 LogAccessible::Span LogAccessible::spanAt(qsizetype position,
                                           QAccessible::TextBoundaryType boundary) const
 {
-    const LogText &log = view()->log();
+    const LogModel &log = view()->model();
     const qsizetype size = log.size();
     if (boundary == QAccessible::NoBoundary)
         return {base(), size};
@@ -195,7 +195,7 @@ QString LogAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType
                                        int *startOffset, int *endOffset) const
 {
     const Span at = spanAt(toPosition(offset), boundaryType);
-    if (at.to >= view()->log().size()) {
+    if (at.to >= view()->model().size()) {
         *startOffset = *endOffset = -1;
         return {};
     }
@@ -234,12 +234,14 @@ LogAnnouncer::LogAnnouncer(LogView *view) : QObject(view), m_view(view)
 {
     m_later.setSingleShot(true);
     connect(&m_later, &QTimer::timeout, this, &LogAnnouncer::announce);
+    connect(&view->model(), &LogModel::appended, this, &LogAnnouncer::grew);
+    connect(&view->model(), &LogModel::cleared, this, &LogAnnouncer::cleared);
 }
 
 void LogAnnouncer::grew()
 {
     if (!QAccessible::isActive()) {
-        m_announced = m_view->log().size();
+        m_announced = m_view->model().size();
         m_origin = LogAccessible::origin(m_announced);
         return;
     }
@@ -251,7 +253,7 @@ void LogAnnouncer::grew()
 
 void LogAnnouncer::announce()
 {
-    const qsizetype size = m_view->log().size();
+    const qsizetype size = m_view->model().size();
     if (size <= m_announced)
         return;
     m_last.start();
@@ -268,7 +270,7 @@ void LogAnnouncer::announce()
         std::max({m_announced, origin, size - LogAccessible::kLargestAnswer / 16});
     QByteArray bytes;
     m_announced = size;
-    if (!m_view->log().read(from, size - from, bytes))
+    if (!m_view->model().read(from, size - from, bytes))
         return;
     QAccessibleTextInsertEvent inserted(m_view, int(from - origin), QString::fromLatin1(bytes));
     QAccessible::updateAccessibility(&inserted);

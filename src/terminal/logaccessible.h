@@ -69,7 +69,7 @@ private:
     QString read(Span span) const;
 };
 
-// Tells assistive technology what the log gained and lost: text that
+// Tells assistive technology what the view's log gained and lost: text that
 // arrives as one insertion at the end, gathered so that a flood sends a few
 // announcements a second rather than one a piece, and a cleared log as the
 // removal of its text. Costs nothing while no assistive technology listens.
@@ -80,13 +80,12 @@ class LogAnnouncer : public QObject
 public:
     static constexpr int kInterval = 250; // ms between announcements, at least
 
+    // Follows the view's log.
     explicit LogAnnouncer(LogView *view);
 
-    // After the log grew at its end, or after it was emptied of length characters.
+private:
     void grew();
     void cleared(qsizetype length);
-
-private:
     void announce();
 
     LogView *m_view;

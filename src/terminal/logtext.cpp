@@ -23,6 +23,8 @@ constexpr std::size_t kLoadedBlocks = 4;
 constexpr int kLevel = 1;
 // Compressed bytes that may wait for the disk.
 constexpr qint64 kMostWaiting = qint64(16) << 20;
+// Blocks kept packed in memory share chunks of this size.
+constexpr qsizetype kChunk = qsizetype(4) << 20;
 
 ZSTD_CCtx *compressor()
 {
@@ -49,6 +51,19 @@ ZSTD_DCtx *decompressor()
 LogText::LogText()
 {
     clear();
+}
+
+QStringList LogText::spillFolders()
+{
+    QStringList folders{QStandardPaths::writableLocation(QStandardPaths::CacheLocation)};
+    // Without a session's runtime folder Qt would name one in the temporary
+    // folder, which comes next anyway.
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        folders.append(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    folders.append(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
+    folders.removeAll(QString());
+    folders.removeDuplicates();
+    return folders;
 }
 
 LogText::~LogText() = default;
@@ -113,7 +128,7 @@ qsizetype LogText::lineOf(qsizetype position) const
 LogText::Contents LogText::contents(qsizetype index) const
 {
     const Block &block = m_blocks[size_t(index)];
-    if (block.offset < 0)
+    if (!block.moved())
         return {block.text, &block.starts};
     if (block.damaged)
         return {};
@@ -147,7 +162,12 @@ bool LogText::readPacked(const Block &block, Packed &out) const
     out.size = block.size;
     out.lines = block.lines;
     out.firstStart = block.firstStart - block.start;
-    return m_file && m_file->read(block.offset, block.stored, out.stored);
+    if (block.chunk >= 0) {
+        out.stored = m_chunks[size_t(block.chunk)].sliced(block.offset, block.stored);
+        return true;
+    }
+    return block.file >= 0 &&
+           m_files[size_t(block.file)]->read(block.offset, block.stored, out.stored);
 }
 
 bool LogText::packedAt(qsizetype from, Packed &out) const
@@ -156,7 +176,7 @@ bool LogText::packedAt(qsizetype from, Packed &out) const
         return false;
     const auto index = blockAt(from);
     const Block &block = m_blocks[size_t(index)];
-    if (block.start != from || block.offset < 0 || block.damaged ||
+    if (block.start != from || !block.moved() || block.damaged ||
         std::any_of(m_loaded.begin(), m_loaded.end(),
                     [index](const Loaded &loaded) { return loaded.block == index; }))
         return false;
@@ -298,67 +318,104 @@ void LogText::clear()
     // old text keeps its file until it is done.
     m_blocks = {};
     m_loaded = {};
-    m_file.reset();
-    m_size = m_lineCount = m_lastStart = m_longest = m_memory = m_spilled = 0;
-    m_spillBroken = false;
+    m_files = {};
+    m_nextFolder = 0;
+    m_chunks = {};
+    m_size = m_lineCount = m_lastStart = m_longest = m_memory = m_spilled = m_packed = 0;
+    m_inMemory = false;
     addLineStart();
 }
 
 bool LogText::wantsSpill() const
 {
-    if (m_spillBroken)
-        return false;
+    const SpillFile *file = m_inMemory || m_files.empty() ? nullptr : m_files.back().get();
     // A write that failed on the file's thread after the last block was
-    // handed over is seen, and told, by the next step.
-    if (m_file && m_file->failed())
+    // handed over is seen by the next step, which turns to the next folder.
+    if (file && file->failed())
         return true;
     // While the disk falls behind, the text waits here rather than twice
     // over, compressed, for the disk.
-    const bool behind = m_file && m_file->waiting() > kMostWaiting;
+    const bool behind = file && file->waiting() > kMostWaiting;
     return m_memory > m_limits.memory && m_spilled + 1 < qsizetype(m_blocks.size()) && !behind;
 }
 
 qint64 LogText::spillWaiting() const
 {
-    return m_file ? m_file->waiting() : 0;
+    qint64 waiting = 0;
+    for (const auto &file : m_files)
+        waiting += file->waiting();
+    return waiting;
 }
 
 void LogText::spillStep()
 {
+    if (!m_inMemory && !m_files.empty() && m_files.back()->failed())
+        openNextFile();
     if (!wantsSpill())
         return;
-    if (m_file && m_file->failed())
-        return fault();
-    if (!m_file) {
-        const QString folder = m_limits.folder.isEmpty()
-                                   ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation)
-                                   : m_limits.folder;
-        m_file = SpillFile::create(folder, m_limits.namelessFile);
-        if (!m_file)
-            return fault();
-    }
     Block &block = m_blocks[size_t(m_spilled)];
     const QByteArray runs = packEscapeRuns(block.text);
     static QByteArray packed;
     packed.resize(qsizetype(ZSTD_compressBound(size_t(runs.size()))));
     const auto size = ZSTD_compress2(compressor(), packed.data(), size_t(packed.size()),
                                      runs.constData(), size_t(runs.size()));
-    qint64 offset = 0;
-    if (ZSTD_isError(size) ||
-        !m_file->append(QByteArray(packed.constData(), qsizetype(size)), offset))
-        return fault();
-    block.offset = offset;
-    block.stored = qint64(size);
+    // Nothing a block holds makes the compressor fail; should it, that
+    // block stays as it is, and the next is tried.
+    if (ZSTD_isError(size)) {
+        ++m_spilled;
+        return;
+    }
+    const QByteArrayView stored(packed.constData(), qsizetype(size));
+    if (m_inMemory || !store(stored.toByteArray(), block))
+        keep(stored, block);
     m_memory -= block.size + qsizetype(block.starts.size() * sizeof(quint32));
     block.text = QByteArray();
     std::vector<quint32>().swap(block.starts);
     ++m_spilled;
 }
 
-void LogText::fault()
+bool LogText::store(const QByteArray &packed, Block &block)
 {
-    m_spillBroken = true;
+    for (;;) {
+        if ((m_files.empty() || m_files.back()->failed()) && !openNextFile())
+            return false;
+        qint64 offset = 0;
+        // What a failed file took before it failed stays readable in it.
+        if (m_files.back()->append(packed, offset)) {
+            block.file = qsizetype(m_files.size()) - 1;
+            block.offset = offset;
+            block.stored = packed.size();
+            return true;
+        }
+    }
+}
+
+void LogText::keep(QByteArrayView packed, Block &block)
+{
+    if (m_chunks.empty() || m_chunks.back().size() + packed.size() > m_chunks.back().capacity()) {
+        m_chunks.emplace_back();
+        m_chunks.back().reserve(std::max(kChunk, packed.size()));
+    }
+    QByteArray &chunk = m_chunks.back();
+    block.chunk = qsizetype(m_chunks.size()) - 1;
+    block.offset = chunk.size();
+    block.stored = packed.size();
+    chunk.append(packed);
+    m_packed += packed.size();
+}
+
+bool LogText::openNextFile()
+{
+    const QStringList folders = m_limits.folders.isEmpty() ? spillFolders() : m_limits.folders;
+    while (m_nextFolder < folders.size()) {
+        if (auto file = SpillFile::create(folders.at(m_nextFolder++), m_limits.namelessFile)) {
+            m_files.push_back(std::move(file));
+            return true;
+        }
+    }
+    m_inMemory = true;
     m_faultUntold = true;
+    return false;
 }
 
 bool LogText::takeSpillFault()
@@ -368,7 +425,10 @@ bool LogText::takeSpillFault()
 
 qint64 LogText::spillFileSize() const
 {
-    return m_file ? m_file->size() : 0;
+    qint64 size = 0;
+    for (const auto &file : m_files)
+        size += file->size();
+    return size;
 }
 
 } // namespace zentrel

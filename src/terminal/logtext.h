@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -22,7 +23,9 @@ inline const QString kSpillDamaged = QStringLiteral("Log text on disk is damaged
 // blocks of a fixed size; the newest are in memory, each with its line
 // starts, and the oldest are compressed into a spill file, of which only
 // one index entry a block stays in memory. So a show of any length costs
-// the same memory, and every operation costs the same at any length.
+// the same memory, and every operation costs the same at any length. Where
+// no folder takes a spill file, the blocks stay in memory just as they
+// would lie on disk, compressed.
 //
 // Line breaks are the only CR and LF bytes it holds (the renderer shows the
 // line's own as "|" or escapes), so a block read back finds its line starts
@@ -36,10 +39,16 @@ public:
         qsizetype blockSize = 256 << 10;
         // Text kept in memory before the oldest blocks move to disk.
         qsizetype memory = 8 << 20;
-        // Empty: the user's cache folder.
-        QString folder;
+        // Where a spill file is tried, in turn, until one takes the text;
+        // empty: spillFolders().
+        QStringList folders;
         bool namelessFile = true;
     };
+
+    // The user's cache folder, then the runtime folder when the session
+    // has one, then the system's temporary folder: the places a private
+    // temporary file may live.
+    static QStringList spillFolders();
 
     LogText();
     ~LogText();
@@ -94,11 +103,17 @@ public:
     // the time spills as it grows.
     bool wantsSpill() const;
     void spillStep();
-    // True once after the spill file failed and the log went on in memory.
+    // True once after no folder took the text and the log went on in
+    // memory.
     bool takeSpillFault();
     bool spillFaultPending() const { return m_faultUntold; }
+    // Text held as it is, and its line starts.
     qsizetype memoryBytes() const { return m_memory; }
+    // Blocks moved out of memory, or packed in it when no file takes them.
     qsizetype spilledBlocks() const { return m_spilled; }
+    qsizetype packedBytes() const { return m_packed; }
+    bool keptInMemory() const { return m_inMemory; }
+    // Of every spill file the log has written.
     qint64 spillFileSize() const;
     // Spilled bytes still on their way to the disk.
     qint64 spillWaiting() const;
@@ -111,11 +126,15 @@ private:
         qsizetype firstLine = 0;  // lines starting in earlier blocks
         qsizetype lines = 0;      // lines starting in this one
         qsizetype firstStart = 0; // where the first of those starts
-        qint64 offset = -1;       // of its compressed bytes in the spill file
+        qint64 offset = -1;       // of its compressed bytes, in its file or chunk
         qint64 stored = 0;
+        qsizetype file = -1;  // which of the spill files
+        qsizetype chunk = -1; // which of the packed chunks, when no file took it
         mutable bool damaged = false;
-        QByteArray text;             // while in memory
-        std::vector<quint32> starts; // while in memory, from the block's start
+        QByteArray text;             // while in memory as it is
+        std::vector<quint32> starts; // while in memory as it is, from the block's start
+
+        bool moved() const { return file >= 0 || chunk >= 0; }
     };
     struct Loaded
     {
@@ -141,12 +160,21 @@ private:
     Block &writableBlock();
     void addLineStart();
     void appendBytes(QByteArrayView piece);
-    void noteLastLineLength();
-    void fault();
+    // Hands the compressed block to a spill file, the next folder's once
+    // the present file has failed; false when no folder is left.
+    bool store(const QByteArray &packed, Block &block);
+    bool openNextFile();
+    // Keeps the compressed block in memory, end to end with the others in
+    // large chunks, as a file would: blocks of their own would leave the
+    // heap full of holes.
+    void keep(QByteArrayView packed, Block &block);
 
     Limits m_limits;
     std::vector<Block> m_blocks;
-    std::shared_ptr<SpillFile> m_file;
+    // Every file that holds blocks; the last takes the new ones.
+    std::vector<std::shared_ptr<SpillFile>> m_files;
+    qsizetype m_nextFolder = 0;
+    std::vector<QByteArray> m_chunks;
     mutable std::vector<Loaded> m_loaded;
     mutable quint64 m_uses = 0;
     qsizetype m_size = 0;
@@ -155,7 +183,8 @@ private:
     qsizetype m_longest = 0;
     qsizetype m_memory = 0;
     qsizetype m_spilled = 0;
-    bool m_spillBroken = false;
+    qsizetype m_packed = 0;
+    bool m_inMemory = false;
     bool m_faultUntold = false;
 };
 

@@ -22,12 +22,12 @@ namespace {
 constexpr int kMargin = 3;
 constexpr int kFrameInterval = 16;  // ms, about one screen frame
 constexpr int kWidthInterval = 500; // ms between moves of the horizontal range
-constexpr int kWaitingLook = 50;    // ms between looks at blocks on their way to disk
 // Shown in place of lines whose text on disk did not read back intact.
 constexpr QLatin1StringView kUnreadable("[damaged log text]");
 } // namespace
 
-LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent), m_announcer(new LogAnnouncer(this))
+LogView::LogView(const LogModel &model, QWidget *parent)
+    : QAbstractScrollArea(parent), m_model(model), m_announcer(new LogAnnouncer(this))
 {
     static const bool readable = (QAccessible::installFactory(LogAccessible::create), true);
     Q_UNUSED(readable);
@@ -47,9 +47,12 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent), m_announcer(new
     connect(&m_repaint, &QTimer::timeout, this, &LogView::showGrowth);
     m_widthLater.setSingleShot(true);
     connect(&m_widthLater, &QTimer::timeout, this, &LogView::updateHorizontalRange);
-    // One block a turn of the event loop: a few milliseconds each.
-    m_spill.setInterval(0);
-    connect(&m_spill, &QTimer::timeout, this, &LogView::spill);
+    // Cheap, however often the log grows.
+    connect(&m_model, &LogModel::appended, this, [this] {
+        if (!m_repaint.isActive())
+            m_repaint.start();
+    });
+    connect(&m_model, &LogModel::cleared, this, &LogView::cleared);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!m_adjusting) {
             m_follow = value >= verticalScrollBar()->maximum();
@@ -57,30 +60,18 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent), m_announcer(new
         }
         viewport()->update();
     });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (m_adjusting)
+            return;
+        // Back at the end of the last line, or at the bar's end while the
+        // bar has yet to take in the latest growth: following again.
+        m_column = std::min(m_bar.columnOf(value), lastColumn());
+        const auto follow = followColumn();
+        m_followSideways =
+            m_column == follow || (value == horizontalScrollBar()->maximum() && m_column < follow);
+        viewport()->update();
+    });
     updateMetrics();
-}
-
-void LogView::contentChanged()
-{
-    m_announcer->grew();
-    if (!m_repaint.isActive())
-        m_repaint.start();
-    if (!m_spill.isActive() && (m_log.wantsSpill() || m_log.spillFaultPending()))
-        m_spill.start(0);
-}
-
-void LogView::spill()
-{
-    m_log.spillStep();
-    if (m_log.wantsSpill())
-        m_spill.setInterval(0);
-    else if (m_log.spillWaiting() > 0)
-        // The disk may yet refuse what waits for it: look again now and then.
-        m_spill.setInterval(kWaitingLook);
-    else
-        m_spill.stop();
-    if (m_log.takeSpillFault())
-        tell(kSpillFault);
 }
 
 void LogView::tell(const QString &text) const
@@ -89,14 +80,11 @@ void LogView::tell(const QString &text) const
         m_messages->show(text);
 }
 
-void LogView::clear()
+void LogView::cleared()
 {
-    const qsizetype length = m_log.size();
-    m_log.clear();
-    m_anchor = m_caret = 0;
-    m_follow = true;
+    m_anchor = m_caret = m_column = 0;
+    m_follow = m_followSideways = true;
     refresh();
-    m_announcer->cleared(length);
     caretMoved();
 }
 
@@ -118,8 +106,8 @@ void LogView::changeEvent(QEvent *event)
 
 void LogView::moveCaretToEnd()
 {
-    m_anchor = m_caret = m_log.size();
-    m_follow = true;
+    m_anchor = m_caret = log().size();
+    m_follow = m_followSideways = true;
     refresh();
     caretMoved();
 }
@@ -128,9 +116,9 @@ void LogView::select(qsizetype anchor, qsizetype caret)
 {
     // Never between the two characters of a line break.
     const auto outsideBreak = [this](qsizetype position) {
-        position = std::clamp<qsizetype>(position, 0, m_log.size());
-        const auto line = m_log.lineOf(position);
-        return std::min(position, m_log.lineStart(line) + m_log.lineLength(line));
+        position = std::clamp<qsizetype>(position, 0, log().size());
+        const auto line = log().lineOf(position);
+        return std::min(position, log().lineStart(line) + log().lineLength(line));
     };
     m_anchor = outsideBreak(anchor);
     moveCaret(outsideBreak(caret), true);
@@ -140,7 +128,7 @@ void LogView::caretMoved()
 {
     if (!QAccessible::isActive())
         return;
-    const qsizetype origin = LogAccessible::origin(m_log.size());
+    const qsizetype origin = LogAccessible::origin(log().size());
     const auto offset = [origin](qsizetype position) {
         return int(std::clamp<qsizetype>(position - origin, 0, std::numeric_limits<int>::max()));
     };
@@ -156,7 +144,7 @@ QString LogView::selectedText() const
     const auto from = std::min(m_anchor, m_caret);
     const auto to = std::max(m_anchor, m_caret);
     QByteArray bytes;
-    if (!m_log.read(from, to - from, bytes))
+    if (!log().read(from, to - from, bytes))
         return {};
     QString selected = QString::fromLatin1(bytes);
     selected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -166,7 +154,7 @@ QString LogView::selectedText() const
 void LogView::selectAll()
 {
     m_anchor = 0;
-    m_caret = m_log.size();
+    m_caret = log().size();
     viewport()->update();
     caretMoved();
 }
@@ -192,18 +180,20 @@ void LogView::refresh()
         scrollToEnd();
     else
         keepPlace();
+    setColumn(m_follow && m_followSideways ? followColumn() : m_column);
     viewport()->update();
     noteShown();
 }
 
 // Appends change only the old last line and the lines after it. Redraw those
 // rows where they are in view; a device streaming into one line that already
-// runs past the right edge changes nothing in view at all. A scroll redraws
-// everything by itself.
+// runs past the right edge changes nothing in view at all, unless the view
+// follows it sideways. A scroll redraws everything by itself.
 void LogView::showGrowth()
 {
     // Redrawing the horizontal scroll bar costs more than the rows of the
-    // log; for a line growing by the byte its range may lag a little.
+    // log; for a line growing by the byte its range may lag a little, and
+    // the view follows the line meanwhile all the same.
     updateVerticalRange();
     if (!m_widthShown.isValid() || m_widthShown.hasExpired(kWidthInterval))
         updateHorizontalRange();
@@ -211,12 +201,16 @@ void LogView::showGrowth()
         m_widthLater.start(int(kWidthInterval - m_widthShown.elapsed()));
     if (m_follow)
         scrollToEnd();
+    if (m_follow && m_followSideways && setColumn(followColumn())) {
+        viewport()->update();
+        noteShown();
+        return;
+    }
     const auto first = qsizetype(verticalScrollBar()->value());
     const auto changed = m_shownLines - 1;
     const auto row = changed - first;
-    const auto lastColumn = (horizontalScrollBar()->value() + viewport()->width()) / m_charWidth;
     const bool lineAlreadyFull =
-        m_log.lineCount() == m_shownLines && m_shownLastLength > lastColumn;
+        log().lineCount() == m_shownLines && m_shownLastLength > m_column + visibleColumns();
     if (row >= 0 && row <= visibleLines() && !lineAlreadyFull)
         viewport()->update(0, int(row) * m_lineHeight, viewport()->width(),
                            viewport()->height() - int(row) * m_lineHeight);
@@ -225,8 +219,8 @@ void LogView::showGrowth()
 
 void LogView::noteShown()
 {
-    m_shownLines = m_log.lineCount();
-    m_shownLastLength = m_log.lineLength(m_shownLines - 1);
+    m_shownLines = log().lineCount();
+    m_shownLastLength = log().lineLength(m_shownLines - 1);
 }
 
 void LogView::updateMetrics()
@@ -242,6 +236,11 @@ int LogView::visibleLines() const
     return std::max(1, viewport()->height() / m_lineHeight);
 }
 
+qsizetype LogView::visibleColumns() const
+{
+    return std::max<qsizetype>(1, qsizetype((viewport()->width() - 2 * kMargin) / m_charWidth));
+}
+
 void LogView::updateScrollBars()
 {
     updateVerticalRange();
@@ -252,7 +251,7 @@ void LogView::updateVerticalRange()
 {
     m_adjusting = true;
     auto *vertical = verticalScrollBar();
-    const auto lines = std::min<qsizetype>(m_log.lineCount(), std::numeric_limits<int>::max());
+    const auto lines = std::min<qsizetype>(log().lineCount(), std::numeric_limits<int>::max());
     vertical->setRange(0, std::max(0, int(lines) - visibleLines()));
     vertical->setPageStep(visibleLines());
     vertical->setSingleStep(1);
@@ -263,12 +262,12 @@ void LogView::updateHorizontalRange()
 {
     m_adjusting = true;
     auto *horizontal = horizontalScrollBar();
-    const double contentWidth = double(m_log.longestLine()) * m_charWidth + 2 * kMargin;
-    const double overflow = contentWidth - viewport()->width();
-    horizontal->setRange(0,
-                         int(std::clamp(overflow, 0.0, double(std::numeric_limits<int>::max()))));
-    horizontal->setPageStep(viewport()->width());
-    horizontal->setSingleStep(int(m_charWidth * 4));
+    m_bar = ColumnBar::of(lastColumn());
+    m_column = std::min(m_column, m_bar.last);
+    horizontal->setRange(0, m_bar.maximum);
+    horizontal->setPageStep(int(std::max<qsizetype>(1, visibleColumns() / m_bar.scale)));
+    horizontal->setSingleStep(int(std::max<qsizetype>(1, 4 / m_bar.scale)));
+    horizontal->setValue(m_bar.valueOf(m_column));
     m_adjusting = false;
     m_widthShown.start();
     m_widthLater.stop();
@@ -279,6 +278,28 @@ void LogView::scrollToEnd()
     m_adjusting = true;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     m_adjusting = false;
+}
+
+qsizetype LogView::followColumn() const
+{
+    return std::max<qsizetype>(0, log().lineLength(log().lineCount() - 1) - visibleColumns());
+}
+
+qsizetype LogView::lastColumn() const
+{
+    return std::max<qsizetype>(0, log().longestLine() - visibleColumns());
+}
+
+bool LogView::setColumn(qsizetype column)
+{
+    column = std::clamp<qsizetype>(column, 0, lastColumn());
+    const bool moved = column != m_column;
+    m_column = column;
+    // The bar shows it as far as it reaches yet.
+    m_adjusting = true;
+    horizontalScrollBar()->setValue(m_bar.valueOf(column));
+    m_adjusting = false;
+    return moved;
 }
 
 // The operator's top line, as near as the view's height allows: a window
@@ -301,40 +322,43 @@ void LogView::paintEvent(QPaintEvent *event)
     QPainter painter(viewport());
     const auto palette = this->palette();
     const auto first = qsizetype(verticalScrollBar()->value());
-    const auto last = std::min(m_log.lineCount(), first + visibleLines() + 1);
+    const auto last = std::min(log().lineCount(), first + visibleLines() + 1);
     // Only the rows asked for: after an append, the few at the end.
     const auto from = first + event->rect().top() / m_lineHeight;
     const auto to = std::min(last, first + event->rect().bottom() / m_lineHeight + 1);
-    const auto scrollX = horizontalScrollBar()->value();
-    const auto firstColumn = qsizetype(std::max(0.0, (scrollX - kMargin) / m_charWidth));
-    const auto columns = qsizetype(viewport()->width() / m_charWidth) + 2;
+    const auto firstColumn = m_column;
+    const auto columns = visibleColumns() + 2;
     const auto selectionFrom = std::min(m_anchor, m_caret);
     const auto selectionTo = std::max(m_anchor, m_caret);
+    // Where a column of a line in view is drawn.
+    const auto xOf = [&](qsizetype column) {
+        return kMargin + qreal(column - firstColumn) * m_charWidth;
+    };
 
     painter.setPen(palette.color(QPalette::Text));
     QByteArray bytes;
     for (auto line = from; line < to; ++line) {
         // Only the columns in view: a line may be gigabytes long.
-        const auto start = m_log.lineStart(line);
-        const auto length = m_log.lineLength(line);
+        const auto start = log().lineStart(line);
+        const auto length = log().lineLength(line);
         const int top = int(line - first) * m_lineHeight;
         const auto count = std::clamp<qsizetype>(length - firstColumn, 0, columns);
         bytes.clear();
-        if (!m_log.read(start + firstColumn, count, bytes)) {
+        if (!log().read(start + firstColumn, count, bytes)) {
             painter.setPen(Qt::red);
             painter.drawText(QPointF(kMargin, top + m_ascent), kUnreadable);
             painter.setPen(palette.color(QPalette::Text));
             continue;
         }
-        const qreal x = kMargin + firstColumn * m_charWidth - scrollX;
         if (!bytes.isEmpty())
-            painter.drawText(QPointF(x, top + m_ascent), QString::fromLatin1(bytes));
+            painter.drawText(QPointF(kMargin, top + m_ascent), QString::fromLatin1(bytes));
         // The selected part of this line, drawn over the plain text.
         const auto selectedFrom = std::max(selectionFrom - start, firstColumn);
         const auto selectedTo = std::min({selectionTo - start, length, firstColumn + count});
         if (selectedFrom < selectedTo) {
-            const qreal at = kMargin + selectedFrom * m_charWidth - scrollX;
-            const QRectF area(at, top, (selectedTo - selectedFrom) * m_charWidth, m_lineHeight);
+            const qreal at = xOf(selectedFrom);
+            const QRectF area(at, top, qreal(selectedTo - selectedFrom) * m_charWidth,
+                              m_lineHeight);
             painter.fillRect(area, palette.color(QPalette::Highlight));
             painter.setPen(palette.color(QPalette::HighlightedText));
             painter.drawText(QPointF(at, top + m_ascent),
@@ -343,12 +367,14 @@ void LogView::paintEvent(QPaintEvent *event)
             painter.setPen(palette.color(QPalette::Text));
         }
     }
-    // The caret, while the log has the focus, and an outline that shows the
-    // focus also where the caret is out of view.
+    // The caret, while the log has the focus and it is in view, and an
+    // outline that shows the focus also where the caret is out of view.
     if (hasFocus()) {
-        const auto line = m_log.lineOf(m_caret);
-        if (line >= first && line < last) {
-            const qreal x = kMargin + (m_caret - m_log.lineStart(line)) * m_charWidth - scrollX;
+        const auto line = log().lineOf(m_caret);
+        const auto column = m_caret - log().lineStart(line);
+        if (line >= first && line < last && column >= firstColumn &&
+            column <= firstColumn + columns) {
+            const qreal x = xOf(column);
             const int top = int(line - first) * m_lineHeight;
             painter.drawLine(QPointF(x, top), QPointF(x, top + m_lineHeight - 1));
         }
@@ -372,16 +398,14 @@ void LogView::focusOutEvent(QFocusEvent *event)
 qsizetype LogView::positionAt(const QPoint &point) const
 {
     const auto line = std::clamp<qsizetype>(verticalScrollBar()->value() + point.y() / m_lineHeight,
-                                            0, m_log.lineCount() - 1);
-    const auto x = point.x() + horizontalScrollBar()->value() - kMargin;
-    const auto column =
-        std::clamp<qsizetype>(qsizetype(std::lround(x / m_charWidth)), 0, m_log.lineLength(line));
-    return m_log.lineStart(line) + column;
+                                            0, log().lineCount() - 1);
+    const auto column = m_column + qsizetype(std::lround((point.x() - kMargin) / m_charWidth));
+    return log().lineStart(line) + std::clamp<qsizetype>(column, 0, log().lineLength(line));
 }
 
 void LogView::moveCaret(qsizetype position, bool keepAnchor)
 {
-    m_caret = std::clamp<qsizetype>(position, 0, m_log.size());
+    m_caret = std::clamp<qsizetype>(position, 0, log().size());
     if (!keepAnchor)
         m_anchor = m_caret;
     ensureVisible(m_caret);
@@ -391,9 +415,8 @@ void LogView::moveCaret(qsizetype position, bool keepAnchor)
 
 QRect LogView::characterRect(qsizetype position) const
 {
-    const auto line = m_log.lineOf(position);
-    const double x = kMargin + double(position - m_log.lineStart(line)) * m_charWidth -
-                     horizontalScrollBar()->value();
+    const auto line = log().lineOf(position);
+    const double x = kMargin + double(position - log().lineStart(line) - m_column) * m_charWidth;
     const double y = double(line - verticalScrollBar()->value()) * m_lineHeight;
     const auto inInt = [](double v) {
         return int(std::clamp(v, double(std::numeric_limits<int>::min()) / 2,
@@ -404,20 +427,21 @@ QRect LogView::characterRect(qsizetype position) const
 
 void LogView::ensureVisible(qsizetype position)
 {
-    const auto line = m_log.lineOf(position);
+    const auto line = log().lineOf(position);
     auto *vertical = verticalScrollBar();
     if (line < vertical->value())
         vertical->setValue(int(line));
     else if (line >= vertical->value() + visibleLines())
         vertical->setValue(int(line - visibleLines() + 1));
-    auto *horizontal = horizontalScrollBar();
-    // A line too long for the scroll range is shown up to where it ends.
-    const int x = int(std::min<double>((position - m_log.lineStart(line)) * m_charWidth,
-                                       double(std::numeric_limits<int>::max()) / 2));
-    if (x < horizontal->value())
-        horizontal->setValue(x);
-    else if (x > horizontal->value() + viewport()->width() - 2 * kMargin)
-        horizontal->setValue(x - viewport()->width() + 2 * kMargin);
+    // Any column of any line: the view keeps its own, the bar only shows it.
+    const auto column = position - log().lineStart(line);
+    auto target = m_column;
+    if (column < m_column)
+        target = column;
+    else if (column > m_column + visibleColumns())
+        target = column - visibleColumns();
+    if (setColumn(target))
+        m_followSideways = m_column == followColumn();
 }
 
 void LogView::mousePressEvent(QMouseEvent *event)
@@ -452,19 +476,19 @@ void LogView::keyPressEvent(QKeyEvent *event)
     }
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     const bool whole = event->modifiers() & Qt::ControlModifier;
-    const auto line = m_log.lineOf(m_caret);
-    const auto column = m_caret - m_log.lineStart(line);
+    const auto line = log().lineOf(m_caret);
+    const auto column = m_caret - log().lineStart(line);
     const auto toLine = [&](qsizetype target) {
-        target = std::clamp<qsizetype>(target, 0, m_log.lineCount() - 1);
-        return m_log.lineStart(target) + std::min(column, m_log.lineLength(target));
+        target = std::clamp<qsizetype>(target, 0, log().lineCount() - 1);
+        return log().lineStart(target) + std::min(column, log().lineLength(target));
     };
     switch (event->key()) {
     case Qt::Key_Left:
         moveCaret(column > 0 ? m_caret - 1 : (line > 0 ? m_caret - 2 : m_caret), extend);
         break;
     case Qt::Key_Right:
-        moveCaret(column < m_log.lineLength(line) ? m_caret + 1
-                  : line + 1 < m_log.lineCount()  ? m_caret + 2
+        moveCaret(column < log().lineLength(line) ? m_caret + 1
+                  : line + 1 < log().lineCount()  ? m_caret + 2
                                                   : m_caret,
                   extend);
         break;
@@ -481,10 +505,10 @@ void LogView::keyPressEvent(QKeyEvent *event)
         moveCaret(toLine(line + visibleLines()), extend);
         break;
     case Qt::Key_Home:
-        moveCaret(whole ? 0 : m_log.lineStart(line), extend);
+        moveCaret(whole ? 0 : log().lineStart(line), extend);
         break;
     case Qt::Key_End:
-        moveCaret(whole ? m_log.size() : m_log.lineStart(line) + m_log.lineLength(line), extend);
+        moveCaret(whole ? log().size() : log().lineStart(line) + log().lineLength(line), extend);
         break;
     default:
         QAbstractScrollArea::keyPressEvent(event);

@@ -19,6 +19,7 @@ public:
 
     void write(QByteArrayView data, Direction direction, ViewMode mode);
 
+    bool newReceiveLine() const { return m_newReceiveLine; }
     void setNewReceiveLine(bool value) { m_newReceiveLine = value; }
 
 private:

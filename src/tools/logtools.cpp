@@ -2,7 +2,6 @@
 
 #include "forms/formtable.h"
 #include "terminal/logview.h"
-#include "terminal/logwriter.h"
 #include "tools/filewriter.h"
 #include "tools/fontsize.h"
 #include "tools/queuedfilewriter.h"
@@ -26,8 +25,8 @@ constexpr int kProgressSteps = 1000;
 
 namespace zentrel {
 
-LogTools::LogTools(LogView &log, LogWriter &writer, MessageSink &messages, QWidget *window)
-    : QObject(window), m_log(log), m_writer(writer), m_messages(messages), m_window(window)
+LogTools::LogTools(LogView &view, LogModel &log, MessageSink &messages, QWidget *window)
+    : QObject(window), m_view(view), m_log(log), m_messages(messages), m_window(window)
 {
     connect(control<QPushButton>(window, "ClearCmd"), &QPushButton::clicked, this,
             &LogTools::ClearCmd_Click);
@@ -44,7 +43,6 @@ LogTools::~LogTools() = default;
 void LogTools::ClearCmd_Click()
 {
     m_log.clear();
-    m_writer.setNewReceiveLine(true);
 }
 
 QString LogTools::askFileName()
@@ -85,7 +83,7 @@ void LogTools::SaveLogCmd_Click()
     control<QPushButton>(m_window, "SaveLogCmd")->setEnabled(false);
     // A copy of the index and the memory blocks: what was pressed for,
     // whatever arrives or is cleared after.
-    m_saved.emplace(m_log.log());
+    m_saved.emplace(m_log.text());
     m_handedOver = 0;
     m_saveClock.start();
     auto file = std::make_unique<FileWriter>(path);
@@ -209,11 +207,11 @@ void LogTools::finishSave()
 
 void LogTools::FontCmd_Click()
 {
-    const double current = m_log.fontPointSize();
+    const double current = m_view.fontPointSize();
     const double next = nextFontSize(current);
     if (next != current)
-        m_log.setFontPointSize(next);
-    m_log.moveCaretToEnd();
+        m_view.setFontPointSize(next);
+    m_view.moveCaretToEnd();
 }
 
 } // namespace zentrel

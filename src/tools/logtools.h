@@ -1,6 +1,6 @@
 #pragma once
 
-#include "terminal/logtext.h"
+#include "terminal/logmodel.h"
 #include "terminal/messagesink.h"
 #include "tools/queuedfilewriter.h"
 
@@ -18,7 +18,6 @@ class QWidget;
 namespace zentrel {
 
 class LogView;
-class LogWriter;
 
 // Clear Log, Save Log and Font Size: the three buttons that act on the log.
 // Save Log writes the log as it stood when pressed: it reads the log back in
@@ -37,8 +36,9 @@ public:
                                                   QStringLiteral("All files (*.*)")};
     inline static const QStringList kFilterPatterns{QStringLiteral("*.log"), QStringLiteral("*")};
 
-    // Wires the window's ClearCmd, SaveLogCmd and FontCmd buttons to itself.
-    LogTools(LogView &log, LogWriter &writer, MessageSink &messages, QWidget *window);
+    // Wires the window's ClearCmd, SaveLogCmd and FontCmd buttons to itself:
+    // the first two act on the log, the third on its view.
+    LogTools(LogView &view, LogModel &log, MessageSink &messages, QWidget *window);
     ~LogTools() override;
 
     void ClearCmd_Click();
@@ -60,8 +60,8 @@ private:
     void handOver(QueuedFileWriter::Piece piece);
     void endSave(const QString &failure);
 
-    LogView &m_log;
-    LogWriter &m_writer;
+    LogView &m_view;
+    LogModel &m_log;
     MessageSink &m_messages;
     QWidget *m_window;
     std::optional<LogText> m_saved;

@@ -19,16 +19,21 @@ void RapidFire::RapidCmd_Click()
 {
     if (m_port.LastCommand().isEmpty())
         return;
-    if (isRunning()) {
-        m_timer.stop();
-        m_rapidString.clear();
-        m_button->setText(QStringLiteral("Rapid Fire"));
-        return;
-    }
+    if (isRunning())
+        return stop();
     m_button->setText(QStringLiteral("Stop"));
     m_rapidString = m_port.LastCommand();
     m_reported.clear();
     m_timer.start();
+}
+
+void RapidFire::stop()
+{
+    if (!isRunning())
+        return;
+    m_timer.stop();
+    m_rapidString.clear();
+    m_button->setText(QStringLiteral("Rapid Fire"));
 }
 
 void RapidFire::RapidTimer_Timer()

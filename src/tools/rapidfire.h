@@ -33,6 +33,8 @@ public:
 
     void RapidCmd_Click();
     void RapidTimer_Timer();
+    // What Stop does, when it runs.
+    void stop();
 
 private:
     SendPort &m_port;

@@ -1,13 +1,59 @@
 #include "app/programlife.h"
+#include "forms/formtable.h"
 #include "simprocess.h"
 #include "terminalharness.h"
 #include "tools/stringsfrm.h"
+
+#include <QImage>
+#include <QRegularExpression>
 
 #include <csignal>
 
 using namespace zentrel::test;
 
 namespace {
+
+// Whether a title bar shows the whole title that a wide window with the
+// same title shows in `reference`: its text, found where the reference's
+// columns differ from its plain label a quarter in, appears in the bar.
+bool showsWholeTitle(QImage bar, QImage reference)
+{
+    bar = bar.convertToFormat(QImage::Format_RGB32);
+    reference = reference.convertToFormat(QImage::Format_RGB32);
+    const int width = reference.width(), height = reference.height();
+    const QImage plain = reference.copy(width / 4, 0, 1, height);
+    int first = -1, last = -1;
+    for (int x = width / 4; x < width * 3 / 4; ++x) {
+        if (reference.copy(x, 0, 1, height) == plain)
+            continue;
+        first = first < 0 ? x : first;
+        last = x;
+    }
+    const QImage title = reference.copy(first, 0, last - first + 1, height);
+    for (int x = 0; first >= 0 && bar.height() == height && x + title.width() <= bar.width(); ++x)
+        if (bar.copy(x, 0, title.width(), height) == title)
+            return true;
+    return false;
+}
+
+// The width of the last toplevel given `title`, decoration included, from
+// the client's Wayland log, or 0.
+int waylandWidthOf(const QString &log, const QString &title)
+{
+    const auto last = [&log](const QString &pattern) {
+        QRegularExpressionMatch found;
+        for (const auto &match : QRegularExpression(pattern).globalMatch(log))
+            found = match;
+        return found.captured(1);
+    };
+    const QString toplevel = last("xdg_toplevel@(\\d+)\\.set_title\\(\"" + title + "\"\\)");
+    const QString surface =
+        last("xdg_surface@(\\d+)\\.get_toplevel\\(new id xdg_toplevel@" + toplevel + "\\)");
+    return toplevel.isEmpty() || surface.isEmpty()
+               ? 0
+               : last("xdg_surface@" + surface + "\\.set_window_geometry\\(-?\\d+, -?\\d+, (\\d+),")
+                     .toInt();
+}
 
 // Where the real program's controls stand in their windows, read off the
 // same windows built here: the Exit button, Configure Strings, and the quick
@@ -71,6 +117,12 @@ private Q_SLOTS:
         QTest::newRow("wayland: the main window holds its port, SIGTERM saves")
             << QByteArray("wayland") << "pty"
             << "" << QStringList() << lf << good;
+        // A folder where the settings file should be: the box at Exit, too
+        // short by its text alone for its title.
+        for (const QByteArray p : {"openbox", "wayland"})
+            QTest::newRow(p + ": a short box shows its whole title")
+                << p << "pty"
+                << "title" << QStringList() << QByteArray() << QByteArray();
     }
 
     void life()
@@ -81,7 +133,8 @@ private Q_SLOTS:
         QFETCH(QStringList, boxes);
         QFETCH(QByteArray, ini);
         QFETCH(QByteArray, saved);
-        const QString tools = "which Xvfb xdotool wmctrl openbox weston >/dev/null";
+        const QString tools =
+            "which Xvfb xdotool wmctrl openbox weston import xprop xwininfo >/dev/null";
         if (platform != "offscreen" && QProcess::execute("sh", {"-c", tools})) {
             QVERIFY2(qgetenv("CI") != "true", "a display tool is missing (scripts/deps.sh)");
             QSKIP("a display server or xdotool is missing (scripts/deps.sh installs them)");
@@ -98,7 +151,10 @@ private Q_SLOTS:
                                                  QStringList{"--port", "1", "--dir", dir.path()});
             QVERIFY2(sim->waitForLine("on port 1"), qPrintable(sim->errors()));
         }
-        dir.writeIni(ini);
+        if (play == "title")
+            QVERIFY(QDir().mkdir(dir.filePath("Zentrel.ini")));
+        else
+            dir.writeIni(ini);
         if (platform == "offscreen") {
             // One hand answers each box; the other, at the main window, has
             // the quick strings dialog refuse a character, then closes it.
@@ -169,9 +225,41 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(zentrel.errors().contains("set_title(\"Zentrel Vorlinker\")"),
                                      10000);
             const QString fds = QStringLiteral("/proc/%1/fd").arg(zentrel.processId());
-            QVERIFY(!run("find", {fds, "-lname", device.slavePath()}).isEmpty());
+            QVERIFY(play == "title" || !run("find", {fds, "-lname", device.slavePath()}).isEmpty());
             zentrel.sendSignal(SIGTERM);
+            if (play == "title") { // the box stays up: nobody here can answer it
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    zentrel.errors().count("set_title(\"Zentrel Vorlinker\")") == 2 &&
+                        waylandWidthOf(zentrel.errors(), "Zentrel Vorlinker") > 0,
+                    10000);
+                // Qt's decoration draws the title at 14 pixels in the program's
+                // font, centred, right of it three 18-pixel buttons 5 apart, 8
+                // from the edge and 5 from the title, in a 3-pixel frame.
+                zentrel::applyFormStyle();
+                QFont font = QApplication::font();
+                font.setPixelSize(14);
+                const int needed = QFontMetrics(font).horizontalAdvance("Zentrel Vorlinker") +
+                                   2 * (3 + 8 + 3 * 18 + 2 * 5 + 5);
+                QCOMPARE_GE(waylandWidthOf(zentrel.errors(), "Zentrel Vorlinker"), needed);
+                zentrel.sendSignal(SIGKILL);
+                return;
+            }
         }
+        // A window's title bar as the screen shows it: the top of its frame.
+        const auto titleBar = [&](const QString &id) {
+            QMap<QString, int> at;
+            for (const QString &line : run("xwininfo", {"-id", id}).split('\n'))
+                at[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
+            const QStringList frame =
+                run("xprop", {"-id", id, "_NET_FRAME_EXTENTS"}).section('=', 1).split(',');
+            const int left = frame.value(0).toInt(), right = frame.value(1).toInt();
+            const int top = frame.value(2).toInt();
+            const QString shot = dir.filePath("screen.png");
+            run("import", {"-window", "root", shot});
+            return QImage(shot).copy(at["Absolute upper-left X"] - left,
+                                     at["Absolute upper-left Y"] - top, at["Width"] + left + right,
+                                     top);
+        };
         // Each box, then the main window, maps as a new window of the program's title.
         const QStringList search{"search", "--onlyvisible", "--name", "^Zentrel Vorlinker$"};
         const qsizetype windows = platform == "wayland" ? 0 : boxes.size() + pinned;
@@ -233,6 +321,23 @@ private Q_SLOTS:
                 // Exit, as far from the corner as at the smallest.
                 run("xdotool", {"mousemove", "--window", id, QString::number(full.width() - 33),
                                 QString::number(full.height() - 24), "click", "1"});
+                break;
+            }
+            if (play == "title") { // the main window shows the title whole; then the box at Exit
+                run("xdotool", {"windowactivate", "--sync", seen.last()});
+                const QImage reference = titleBar(seen.last());
+                run("xdotool", {"windowactivate", "--sync", seen.last(), "key", "alt+F4"});
+                QString box;
+                for (int tries = 0; box.isEmpty() && tries < 80; ++tries, QTest::qWait(100))
+                    for (const QString &id :
+                         run("xdotool", search).split(u'\n', Qt::SkipEmptyParts))
+                        box = seen.contains(id) ? box : id;
+                QVERIFY(!box.isEmpty());
+                bool whole = false;
+                for (int tries = 0; !whole && tries < 50; ++tries, QTest::qWait(100))
+                    whole = showsWholeTitle(titleBar(box), reference);
+                QVERIFY(whole);
+                run("xdotool", {"windowfocus", "--sync", box, "key", "Return"});
                 break;
             }
             if (platform == "openbox")

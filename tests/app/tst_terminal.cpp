@@ -328,7 +328,7 @@ private Q_SLOTS:
         for (int k = 0; k < 200; ++k) // the caret stays at the start, the view follows the end
             w.WriteLog("PL\r", Direction::Sent);
         QScrollBar *bar = w.log()->verticalScrollBar();
-        QTRY_COMPARE(bar->maximum() + bar->pageStep(), w.log()->log().lineCount());
+        QTRY_COMPARE(bar->maximum() + bar->pageStep(), w.log()->model().lineCount());
         QWidget *window = &w, *start = w.log();
         if (strings) {
             w.CfgStrCmd_Click();
@@ -610,7 +610,7 @@ private Q_SLOTS:
         QByteArray rendered(kReceivedLabel);
         renderBytes(rendered, flood, *viewModeFromText(QString::fromLatin1(view)));
         QVERIFY(t.logText() == rendered);
-        QCOMPARE(t.window->log()->log().lineCount(), 1);
+        QCOMPARE(t.window->logModel().lineCount(), 1);
         QVERIFY(t.messages.shown.isEmpty());
         QVERIFY(t.window->VekComm().isOpen());
         // The line still works both ways afterwards.
@@ -789,7 +789,7 @@ private Q_SLOTS:
         const auto fill = [&](int lines) {
             for (int k = 0; k < lines; ++k)
                 t.window->WriteLog("PL\r", Direction::Sent);
-            QTRY_COMPARE(bar->maximum() + bar->pageStep(), t.window->log()->log().lineCount());
+            QTRY_COMPARE(bar->maximum() + bar->pageStep(), t.window->logModel().lineCount());
         };
         fill(2000);
         if (scrolledTo >= 0)

@@ -2,6 +2,7 @@
 #include "devices/validation.h"
 #include "showctl/showctlencoder.h"
 #include "showctl/showctllayout.h"
+#include "terminal/columnbar.h"
 #include "terminal/escaperuns.h"
 #include "terminal/logwriter.h"
 #include "terminal/unitid.h"
@@ -307,6 +308,33 @@ private Q_SLOTS:
         QCOMPARE(position - 2, log.size());
         // The end of the text belongs to the last line.
         QCOMPARE(log.lineOf(log.size()), lines - 1);
+    }
+
+    // The horizontal bar of a line of any length: its ends are the line's,
+    // and each step of it moves on by the same few columns.
+    void columnBar_data()
+    {
+        QTest::addColumn<qsizetype>("last");
+        QTest::addColumn<qsizetype>("scale");
+        QTest::newRow("counted one for one") << qsizetype(ColumnBar::kMost) << qsizetype(1);
+        QTest::newRow("a line of 500,000,000 bytes in Hex")
+            << qsizetype(2'000'000'011) << qsizetype(2);
+        QTest::newRow("a line of a terabyte in Hex") << qsizetype(4e12) << qsizetype(3726);
+    }
+
+    void columnBar()
+    {
+        QFETCH(qsizetype, last);
+        QFETCH(qsizetype, scale);
+        const ColumnBar bar = ColumnBar::of(last);
+        QCOMPARE(bar.scale, scale);
+        QCOMPARE(bar.columnOf(0), 0);
+        QCOMPARE(bar.columnOf(bar.maximum), last);
+        QCOMPARE(bar.valueOf(last), bar.maximum);
+        for (const int value : {1, bar.maximum / 3, bar.maximum - 1}) {
+            QVERIFY(bar.columnOf(value + 1) - bar.columnOf(value) <= scale);
+            QCOMPARE(bar.valueOf(bar.columnOf(value)), value);
+        }
     }
 
     // Text on its way to the spill file: every form comes back byte for

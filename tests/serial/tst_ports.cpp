@@ -371,9 +371,11 @@ private Q_SLOTS:
         sim = startSim(dir);
         QVERIFY2(sim->waitForLine("on port 1"), qPrintable(sim->errors()));
         QTRY_VERIFY_WITH_TIMEOUT(window.VekComm().isOpen(), 5000);
-        if (!rapid)
-            clickButton(window, "Pelvox2PlayCmd");
-        QVERIFY(sim->waitForLine("request PL"));
+        // The fault stopped Rapid Fire: nothing goes out until it is started again.
+        auto *rapidButton = window.findChild<QPushButton *>("RapidCmd");
+        QCOMPARE(rapidButton->text(), QStringLiteral("Rapid Fire"));
+        clickButton(window, rapid ? "RapidCmd" : "Pelvox2PlayCmd");
+        QTRY_VERIFY_WITH_TIMEOUT(sim->output().contains("request PL"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 5000);
         QCOMPARE(messages.shown.size(), shown);
     }
@@ -441,6 +443,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
         window.SendCommand("PL\r");
         QCOMPARE(messages.texts(), QStringList{kLineError});
+        QCOMPARE(messages.shown[0].informative,
+                 "COM1: the device went away; the port opens again by itself when it is back.");
 
         PseudoTerminal *back = &fresh;
         std::vector<std::unique_ptr<PseudoTerminal>> reused;
@@ -469,6 +473,12 @@ private Q_SLOTS:
         if (replug == "held") {
             runFor(2500);
             QVERIFY(!link.isOpen());
+            // Back, but another program holds it: its lock is the reason told.
+            window.SendCommand("PL\r");
+            QCOMPARE(messages.shown.size(), 2);
+            QVERIFY2(messages.shown[1].informative.contains("locked by process"),
+                     qPrintable(messages.shown[1].informative));
+            messages.shown.removeLast();
             holder.close();
         }
 

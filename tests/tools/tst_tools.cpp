@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -40,6 +41,8 @@ void press(StringsFrm *dialog, const char *button)
     QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1StringView(button)), Qt::LeftButton);
 }
 
+const QString kLineError = QStringLiteral("Error on COM1, port may be in use already!");
+
 const QList<QByteArray> kStrings = {"\"S1\" h0d", "\"S2\" h0d", "\"S3\" h0d", "", "\"PL"};
 
 int sentLines(const QByteArray &log)
@@ -48,9 +51,9 @@ int sentLines(const QByteArray &log)
 }
 
 // Small enough that a few kilobytes of traffic spill many blocks.
-LogText::Limits smallLimits(const QString &folder, bool nameless = true)
+LogText::Limits smallLimits(const QStringList &folders, bool nameless = true)
 {
-    return {4096, 8192, folder, nameless};
+    return {4096, 8192, folders, nameless};
 }
 
 // Sent lines, short answers, and one answer far longer than a block, with
@@ -94,6 +97,8 @@ void spillShow(LogText &log, ViewMode mode)
 QList<int> spillFiles(const QString &folder)
 {
     QList<int> found;
+    if (!QFileInfo(folder).isDir())
+        return found;
     const QString prefix = QDir(folder).canonicalPath() + '/';
     for (int fd = 0; fd < 1024; ++fd) {
         char link[4096];
@@ -575,6 +580,27 @@ private Q_SLOTS:
         }
     }
 
+    // A fault stops Rapid Fire: whatever comes back on the port is sent
+    // nothing until the operator starts it again.
+    void lineFailureStopsRapidFire()
+    {
+        TerminalHarness t;
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        t.click("RapidCmd");
+        QCOMPARE(t.device.read(30), QByteArray("PL\r").repeated(10));
+        t.device.unplug();
+        t.dir.unpin(1);
+        QTRY_VERIFY(!t.window->VekComm().isOpen());
+        QCOMPARE(t.find<QPushButton>("RapidCmd")->text(), QStringLiteral("Rapid Fire"));
+        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
+        QVERIFY(t.messages.shown.size() <= 1);
+        PseudoTerminal another;
+        t.dir.pin(1, another);
+        QTRY_VERIFY_WITH_TIMEOUT(t.window->VekComm().isOpen(), 10000);
+        QCOMPARE(another.sentSoFar(), QByteArray());
+    }
+
     void vanishedFarEndIsToldOnceAndNothingSentWhileShown()
     {
         TerminalHarness t;
@@ -583,6 +609,12 @@ private Q_SLOTS:
         t.device.unplug();
         t.dir.unpin(1);
         QTRY_VERIFY(!t.window->VekComm().isOpen());
+        // A send that fails leaves the last command and the log as they were.
+        t.window->SendCommand("B");
+        QCOMPARE(t.messages.texts(), QStringList{kLineError});
+        QCOMPARE(t.window->LastCommand(), QByteArray("A"));
+        QCOMPARE(t.logText(), QByteArray("Command Sent:  A"));
+        t.messages.clear();
 
         PseudoTerminal replacement;
         QByteArray duringBox;
@@ -593,10 +625,10 @@ private Q_SLOTS:
         };
         t.click("RapidCmd");
         QTRY_COMPARE(t.messages.shown.size(), 1);
-        QCOMPARE(t.messages.last(), QStringLiteral("Error on COM1, port may be in use already!"));
+        QCOMPARE(t.messages.last(), kLineError);
         QCOMPARE(duringBox, QByteArray());
         // Once the box is gone, the resends reopen the port and go on.
-        QCOMPARE(replacement.read(10), QByteArray(10, 'A'));
+        QCOMPARE(replacement.read(10, 10000), QByteArray(10, 'A'));
         t.click("RapidCmd");
         QCOMPARE(t.messages.shown.size(), 1);
     }
@@ -644,7 +676,7 @@ private Q_SLOTS:
         QTemporaryDir folder;
         const LogText expected = inMemory(mode);
         LogText log;
-        log.setLimits(smallLimits(folder.path(), nameless));
+        log.setLimits(smallLimits({folder.path()}, nameless));
         spillShow(log, mode);
         QVERIFY(log.spilledBlocks() > 10);
         QVERIFY(log.memoryBytes() < 3 * 8192);
@@ -688,7 +720,7 @@ private Q_SLOTS:
         QTemporaryDir folder;
         const LogText expected = inMemory(ViewMode::Hex);
         LogText log;
-        log.setLimits(smallLimits(folder.path()));
+        log.setLimits(smallLimits({folder.path()}));
         spillShow(log, ViewMode::Hex);
         // Until its thread writes them, the blocks read from memory.
         QTRY_COMPARE(log.spillWaiting(), 0);
@@ -715,68 +747,102 @@ private Q_SLOTS:
     }
 
     // The window spills and saves the log byte for byte as it was
-    // received; when the disk fails it keeps the log in memory and says so
-    // once.
+    // received. A folder that takes no file leaves the text to the next;
+    // with none left the log keeps its blocks in memory, packed as on disk,
+    // and says so once.
     void windowSavesEverything_data()
     {
-        QTest::addColumn<QString>("cache");
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("cache folder") << "plain" << false;
-        QTest::newRow("missing cache folder") << "missing" << true;
-        QTest::newRow("read-only cache folder") << "read-only" << true;
-        QTest::newRow("disk fills while spilling") << "full" << true;
-        QTest::newRow("a block damaged on disk: Save Log refuses") << "damaged" << false;
+        QTest::addColumn<QStringList>("folders"); // none: the cache, runtime and temporary folders
+        QTest::addColumn<int>("holder");          // the folder that holds the file; -1: memory
+        QTest::newRow("cache folder") << QStringList{"plain"} << 0;
+        QTest::newRow("missing cache folder, nowhere else") << QStringList{"missing"} << -1;
+        QTest::newRow("disk fills while spilling, nowhere else") << QStringList{"full"} << -1;
+        QTest::newRow("read-only cache folder, then the next")
+            << QStringList{"read-only", "missing", "plain"} << 2;
+        QTest::newRow("disk fills while spilling, then the next")
+            << QStringList{"full", "plain"} << -2; // either, by how far the disk got
+        QTest::newRow("cache folder missing, the runtime folder takes it") << QStringList{} << 1;
+        QTest::newRow("a block damaged on disk: Save Log refuses") << QStringList{"damaged"} << 0;
     }
 
     void windowSavesEverything()
     {
-        QFETCH(QString, cache);
-        QFETCH(bool, fails);
-        std::unique_ptr<Mount> mount;
-        if (cache == "read-only" || cache == "full") {
-            ZENTREL_REQUIRE_ROOT("a small file system of its own is mounted");
-            mount = std::make_unique<Mount>(cache == "full" ? 0 : MS_RDONLY, "size=16k");
-            QVERIFY(mount->mounted);
-        }
+        QFETCH(QStringList, folders);
+        QFETCH(int, holder);
+        std::vector<std::unique_ptr<Mount>> mounts;
         TerminalHarness t;
-        QString folder = mount ? mount->dir.path() : t.dir.filePath("cache");
-        if (cache == "missing") {
-            QVERIFY(QFile(t.dir.filePath("file")).open(QIODevice::WriteOnly));
-            folder = t.dir.filePath("file/cache");
+        QVERIFY(QFile(t.dir.filePath("file")).open(QIODevice::WriteOnly));
+        QStringList paths;
+        for (const QString &kind : folders) {
+            if (kind == "read-only" || kind == "full") {
+                ZENTREL_REQUIRE_ROOT("a small file system of its own is mounted");
+                mounts.push_back(
+                    std::make_unique<Mount>(kind == "full" ? 0 : MS_RDONLY, "size=16k,mode=0700"));
+                QVERIFY(mounts.back()->mounted);
+                paths << mounts.back()->dir.path();
+            } else {
+                paths << t.dir.filePath(kind == "missing" ? "file/cache" : kind);
+            }
         }
-        auto &log = t.window->log()->log();
-        log.setLimits(smallLimits(folder));
+        // None given: the session's own, its cache folder unwritable.
+        const QByteArray cache = qgetenv("XDG_CACHE_HOME"), runtime = qgetenv("XDG_RUNTIME_DIR");
+        const auto restore = qScopeGuard([&] {
+            for (const auto &[name, value] :
+                 {std::pair{"XDG_CACHE_HOME", cache}, {"XDG_RUNTIME_DIR", runtime}})
+                value.isNull() ? qunsetenv(name) : qputenv(name, value);
+        });
+        if (folders.isEmpty()) {
+            paths = QStringList{t.dir.filePath("file/cache"), t.dir.filePath("runtime")};
+            QVERIFY(QDir().mkdir(paths[1]) &&
+                    QFile::setPermissions(paths[1],
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(paths[0]));
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(paths[1]));
+        }
+        LogModel &model = t.window->logModel();
+        const LogText &log = model.text();
+        model.setLimits(smallLimits(folders.isEmpty() ? QStringList() : paths));
+        LogText expected;
+        LogWriter writer(expected);
         playShow([&](const QByteArray &bytes, Direction direction) {
+            writer.write(bytes, direction, ViewMode::Standard);
             if (direction == Direction::Sent)
                 return t.window->SendCommand(bytes);
-            const auto before = log.size();
             t.device.write(bytes);
-            for (QDeadlineTimer wait(5000);
-                 log.size() - before < bytes.size() && !wait.hasExpired();)
+            // Each answer whole on its line before the next command.
+            for (QDeadlineTimer wait(20000); log.size() != expected.size() && !wait.hasExpired();)
                 QTest::qWait(1);
+            QCOMPARE(log.size(), expected.size());
         });
         QTRY_VERIFY(!log.wantsSpill());
-        const LogText expected = inMemory(ViewMode::Standard);
         QCOMPARE(log.size(), expected.size());
-        // How many blocks a failing disk took before the failure showed
-        // depends on its writing thread; that it is told, once, does not.
-        if (fails) {
+        // How many blocks a failing disk took before its failure showed
+        // depends on its writing thread; where the rest went does not.
+        if (holder == -1)
             QTRY_COMPARE(t.messages.texts(), QStringList{kSpillFault});
-        } else {
-            QVERIFY(log.spilledBlocks() > 10);
+        else if (holder == -2)
+            QTRY_COMPARE(spillFiles(paths[1]).size(), 1);
+        else
             QTRY_COMPARE(log.spillWaiting(), 0);
-            QCOMPARE(t.messages.texts(), QStringList());
+        // Whatever went out of memory went whole, on disk or packed.
+        QVERIFY(log.spilledBlocks() > 10);
+        QVERIFY(log.memoryBytes() < qsizetype(3 * 8192));
+        QCOMPARE(log.keptInMemory(), holder == -1);
+        QCOMPARE(t.messages.texts(), holder == -1 ? QStringList{kSpillFault} : QStringList());
+        for (int k = 0; k < paths.size(); ++k) {
+            if (holder >= 0)
+                QCOMPARE(spillFiles(paths[k]).size(), k == holder ? 1 : 0);
         }
         const QString path = t.dir.filePath("show.log");
-        if (cache == "damaged") {
+        if (folders == QStringList{"damaged"}) {
             QTRY_COMPARE(log.spillWaiting(), 0);
-            const auto files = spillFiles(folder);
+            const auto files = spillFiles(paths[0]);
             QCOMPARE(files.size(), 1);
             QCOMPARE(::pwrite(files[0], "garbage!", 8, 40), ssize_t(8));
         }
         answerSaveDialog(path);
         t.click("SaveLogCmd");
-        if (cache == "damaged") {
+        if (folders == QStringList{"damaged"}) {
             QTRY_COMPARE(t.messages.texts(), QStringList{kSpillDamaged});
             QVERIFY(!QFile::exists(path));
             return;
@@ -788,11 +854,13 @@ private Q_SLOTS:
         t.click("SaveLogCmd");
         QTRY_VERIFY(QFile::exists(t.dir.filePath("again.log")));
         QVERIFY(fileContent(t.dir.filePath("again.log")) == expected.text() + "\r\n");
-        QCOMPARE(t.messages.texts(), fails ? QStringList{kSpillFault} : QStringList());
-        if (!fails) {
+        QCOMPARE(t.messages.texts(), holder == -1 ? QStringList{kSpillFault} : QStringList());
+        for (const QString &folder : paths)
             QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                      QStringList());
-        }
+        // Cleared, the log tries the folders afresh.
+        t.click("ClearCmd");
+        QVERIFY(!log.keptInMemory() && log.isEmpty() && model.NewReceiveLine());
     }
 
     // A save to a reader slower than the log, such as a pipe: the file's
@@ -802,8 +870,8 @@ private Q_SLOTS:
     {
         TerminalHarness t;
         QTemporaryDir folder;
-        auto &log = t.window->log()->log();
-        log.setLimits(smallLimits(folder.path()));
+        const LogText &log = t.window->logModel().text();
+        t.window->logModel().setLimits(smallLimits({folder.path()}));
         constexpr int kShows = 5; // well over what the pipe and the queue hold
         for (int show = 0; show < kShows; ++show)
             playShow([&](const QByteArray &bytes, Direction direction) {
@@ -836,13 +904,14 @@ private Q_SLOTS:
     {
         QTemporaryDir folder;
         RecordingMessages messages;
-        LogView view;
+        LogModel log;
+        LogView view(log);
         view.setMessages(&messages);
-        view.log().setLimits({1 << 20, 8 << 20, folder.path()});
+        log.setLimits({1 << 20, 8 << 20, {folder.path()}});
         const QByteArray piece(1 << 20, 'x');
-        view.log().appendLine("Receiving: ");
+        log.appendLine("Receiving: ");
         for (int n = 0; n < 65; ++n)
-            view.log().append(piece);
+            log.append(piece);
         QApplication::clipboard()->setText(QStringLiteral("before"));
         view.selectAll();
         view.copy();
@@ -850,13 +919,96 @@ private Q_SLOTS:
         QCOMPARE(messages.shown.first().title, kAppTitle);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
         // A small selection from the spilled text copies as ever.
-        QVERIFY(view.log().spilledBlocks() > 10);
+        QVERIFY(log.text().spilledBlocks() > 10);
         QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
         for (int n = 0; n < 14; ++n)
             QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
         view.copy();
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Receiving: xxx"));
         QCOMPARE(messages.texts(), QStringList{LogView::kTooLargeToCopy});
+    }
+
+    // The newest text stays in view: the view follows a long received line
+    // sideways, until the operator scrolls away; a new line brings it back.
+    void followsTheLastLineSideways_data()
+    {
+        QTest::addColumn<QString>("then");
+        QTest::addColumn<bool>("atLineEnd");
+        QTest::newRow("more of the line arrives") << "more" << true;
+        QTest::newRow("scrolled back to its start, more arrives") << "scrolled" << false;
+        QTest::newRow("a command sent") << "command" << false;
+    }
+
+    void followsTheLastLineSideways()
+    {
+        QFETCH(QString, then);
+        QFETCH(bool, atLineEnd);
+        TerminalHarness t;
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        auto *bar = t.window->log()->horizontalScrollBar();
+        const auto lineLength = [&] { return t.window->logModel().lineLength(0); };
+        t.device.write(QByteArray(570, 'x'));
+        QTRY_COMPARE(lineLength(), 11 + 570);
+        QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+        if (then == "scrolled")
+            bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        const int range = bar->maximum();
+        if (then == "command") {
+            t.window->SendCommand("PL\r");
+            QTRY_COMPARE(bar->value(), 0);
+            return;
+        }
+        t.device.write(QByteArray(100, 'y'));
+        QTRY_COMPARE(lineLength(), 11 + 670);
+        QTRY_VERIFY(bar->maximum() > range);
+        QCOMPARE(bar->value() == bar->maximum(), atLineEnd);
+        QCOMPARE(bar->value() == 0, !atLineEnd);
+    }
+
+    // A line of any length is reachable to its end: the pixels of this one
+    // are beyond what an int holds.
+    void lineLongerThanPixelsReachesItsEnd()
+    {
+        TerminalHarness t;
+        auto &model = t.window->logModel();
+        QTemporaryDir folder;
+        model.setLimits({256 << 10, 8 << 20, {folder.path()}, true});
+        LogView *view = t.window->log();
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        t.click("FontCmd");
+        t.click("FontCmd");
+        QCOMPARE(view->fontPointSize(), 14.0);
+        const double charWidth = QFontMetricsF(view->font()).horizontalAdvance(u'M');
+        const auto bytes = qsizetype(2.2e9 / charWidth / 4) + 1;
+        const QByteArray piece(1 << 20, 'A');
+        for (qsizetype done = 0; done < bytes; done += piece.size())
+            model.write(QByteArrayView(piece).first(std::min(piece.size(), bytes - done)),
+                        Direction::Received, ViewMode::Hex);
+        model.write(QByteArray(1, '\x01') + "END", Direction::Received, ViewMode::Standard);
+        QCOMPARE(model.lineLength(0), 11 + 4 * bytes + 4);
+        const QPoint left(4, 5), right(view->viewport()->width() - 2, 5);
+        // Ctrl+End, then Shift and a click on the left edge selects what is in view.
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, left);
+        view->copy();
+        const QString shown = QApplication::clipboard()->text();
+        QVERIFY2(shown.endsWith("<41>|END") && shown.size() <= view->visibleColumns(),
+                 qPrintable(shown.left(100)));
+        // From the start, the scroll bar's end, a click past the line's end
+        // and the keyboard.
+        QTest::keyClick(view, Qt::Key_Home);
+        auto *bar = view->horizontalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), 0);
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, right);
+        for (int n = 0; n < 5; ++n)
+            QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        view->copy();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral(">|END"));
+        QVERIFY(t.messages.shown.isEmpty());
     }
 
     // Appends redraw only the rows they touch; the screen must still match a
@@ -885,13 +1037,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, glued);
         QFETCH(QByteArray, newLine);
         QFETCH(bool, scrolledUp);
-        LogView view;
+        LogModel log;
+        LogView view(log);
         view.resize(300, 160);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         for (int n = 0; n < lines; ++n)
-            view.log().appendLine("Command Sent:  line " + QByteArray::number(n));
-        view.contentChanged();
+            log.appendLine("Command Sent:  line " + QByteArray::number(n));
         QTRY_COMPARE(onScreen(view), repainted(view));
         if (scrolledUp) {
             view.verticalScrollBar()->setValue(2);
@@ -900,10 +1052,9 @@ private Q_SLOTS:
 
         // Appends only mark the view; the coalesced repaint follows a frame later.
         for (int round = 0; round < 3; ++round) {
-            view.log().append(glued);
+            log.append(glued);
             if (!newLine.isEmpty())
-                view.log().appendLine(newLine);
-            view.contentChanged();
+                log.appendLine(newLine);
             QTRY_COMPARE(onScreen(view), repainted(view));
         }
         QCOMPARE(view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum(),
