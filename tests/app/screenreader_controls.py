@@ -1,16 +1,11 @@
-"""Every control of the program as a screen reader hears it, in the order Tab reaches it.
-
-One row a control: its name in the code, the group a screen reader announces it in (a titled
-frame, or a device panel; empty: the window itself), its AT-SPI role, the name spoken for it (a
-list's and a field's from the label that names it) and its description (its tooltip; None: not
-checked, as the port list's names the ports left out).
-"""
+"""Every control as a screen reader hears it, in Tab order, one row a control: its name in the
+code, the group it is announced in (empty: the window), its AT-SPI role, the name spoken for it
+(a list's or field's from its label) and its description, its tooltip (None: not checked)."""
 
 # The device tab strip is named after the tab shown: its caption.
 SHOWN_TAB = object()
 TAB_CAPTIONS = {"Pelvox2": "Pelvox2", "Pelvox/HD": "Pelvox/HD", "8Wendlo": "8Wendlo",
                 "Orbalite": "Orbalite", "8-Bit": " 8-Bit"}
-
 MAIN_BEFORE_TABS = [
     ("RichTextBox1", "", "text", "Log", ""),
     ("PortCmb", "Settings", "combo box", "Port:", None),
@@ -29,16 +24,12 @@ MAIN_BEFORE_TABS = [
     ("RapidCmd", "", "push button", "Rapid Fire", "Send last serial string in rapid succession."),
     ("DeviceTab", "", "page tab list", SHOWN_TAB, ""),
 ]
-
 MAIN_AFTER_PANEL = [
     ("CustomTxt", "Custom Serial String", "text", "Custom Serial String",
      "Create custom serial command string."),
     ("SendCusCmd", "Custom Serial String", "push button", "Send", "Send custom command string."),
     ("ExitCmd", "", "push button", "Exit", ""),
 ]
-
-# The unit-ID controls are enabled only while the Pelvox2 panel is shown.
-PELVOX2_ONLY = {"IDChk", "IDTxt"}
 
 # Each device tab's panel, and the 8-Bit panel once a command with both data fields is chosen.
 PANELS = {
@@ -133,8 +124,7 @@ PANELS["8-Bit, MessageOut chosen"] = PANELS["8-Bit"] + [
     ("SCData2Txt", "text", "Message", "Enter file number to select here."),
 ]
 
-# A button of each panel, pressed after the choices it needs are typed into its lists, and the
-# bytes it sends.
+# A button of each panel, pressed once the choices it needs are typed in, and what it sends.
 PRESSES = {
     "Pelvox2": ([], "Play", b"PL\r"),
     "Pelvox/HD": ([], "OS Version", b"?V\r"),
@@ -156,13 +146,12 @@ STRINGS_DIALOG = [
     ("cmdApply", "", "push button", "Apply", ""),
 ]
 
-
 def main_window(tab):
     """The rows of the main window with the panel of that tab shown, in Tab order, each with
     whether it is enabled (Tab passes over one that is not)."""
     panel = tab.split(",")[0]
     rows = [(name, group, role, TAB_CAPTIONS[panel] if spoken is SHOWN_TAB else spoken, description,
-             panel == "Pelvox2" or name not in PELVOX2_ONLY)
+             panel == "Pelvox2" or name not in ("IDChk", "IDTxt"))  # the unit ID's
             for name, group, role, spoken, description in MAIN_BEFORE_TABS]
     rows += [(name, panel, role, spoken, description, True)
              for name, role, spoken, description in PANELS[tab]]

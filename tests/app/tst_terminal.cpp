@@ -303,34 +303,30 @@ private Q_SLOTS:
         QCOMPARE(t.messages.texts(), QStringList());
     }
 
-    // Round a window with Tab from its first control, then back with Shift+Tab, pressing a
-    // function key at each control of the main window on the way; the log's caret out of view.
+    // Round a window with Tab from its first control, each control showing the focus, then back
+    // with Shift+Tab, a function key pressed at each control on the way.
     void keyboardWalk_data()
     {
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<bool>("strings"); // the quick strings dialog, not the main window
+        QTest::addColumn<int>("tab"); // -1: the quick strings dialog
         for (int tab = 0; tab < 5; ++tab)
-            QTest::addRow("%s panel", kPanels[tab].frame) << tab << false;
-        QTest::newRow("the quick strings dialog") << 0 << true;
+            QTest::addRow("%s panel", kPanels[tab].frame) << tab;
+        QTest::newRow("the quick strings dialog") << -1;
     }
 
     void keyboardWalk()
     {
         QFETCH(int, tab);
-        QFETCH(bool, strings);
-        applyFormStyle();
         TerminalHarness t(iniWith("1", "Standard", {"\"a\"", "\"b\"", "\"c\"", "\"d\"", "\"e\""}));
         Terminal &w = *t.window;
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        t.clickTab(tab);
-        for (int k = 0; k < 200; ++k) // the caret stays at the start, the view follows the end
+        t.clickTab(std::max(tab, 0));
+        for (int k = 0; k < 200; ++k) // the log's caret stays at its start, out of view
             w.WriteLog("PL\r", Direction::Sent);
-        QScrollBar *bar = w.log()->verticalScrollBar();
-        QTRY_COMPARE(bar->maximum() + bar->pageStep(), w.log()->model().lineCount());
+        QTRY_VERIFY(w.log()->verticalScrollBar()->value() > 100);
         QWidget *window = &w, *start = w.log();
-        if (strings) {
+        if (tab < 0) {
             w.CfgStrCmd_Click();
             window = w.stringsDialog();
             window->activateWindow();
@@ -345,29 +341,18 @@ private Q_SLOTS:
             seen << window->grab().toImage();
             QTest::keyClick(walked.last(), Qt::Key_Tab);
         }
-        QCOMPARE(QApplication::focusWidget(), start);
-        // Each control shows it has the focus: its place differs from the next one's picture.
         const qreal ratio = window->devicePixelRatio();
-        for (qsizetype i = 0; i < walked.size(); ++i) {
-            const QRect area =
-                QRect(walked[i]->mapTo(window, QPoint()), walked[i]->size()).adjusted(-2, -2, 2, 2);
-            const QRect pixels(area.topLeft() * ratio, area.size() * ratio);
-            QVERIFY2(seen[i].copy(pixels) != seen[(i + 1) % walked.size()].copy(pixels),
-                     qPrintable(walked[i]->objectName()));
-        }
-        QList<QWidget *> back;
         QByteArray keyed;
-        for (qsizetype k = 0; k < walked.size(); ++k) {
-            back.prepend(QApplication::focusWidget());
-            if (!strings) {
-                QTest::keyClick(back.first(), Qt::Key(Qt::Key_F1 + k % 5));
-                keyed += char('a' + k % 5);
-            }
-            QTest::keyClick(back.first(), Qt::Key_Backtab, Qt::ShiftModifier);
+        for (qsizetype k = walked.size(); k-- > 0;) {
+            const QRect area = QRect(walked[k]->mapTo(window, QPoint(-2, -2)) * ratio,
+                                     (walked[k]->size() + QSize(4, 4)) * ratio);
+            QVERIFY2(seen[k].copy(area) != seen[(k + 1) % walked.size()].copy(area),
+                     qPrintable(walked[k]->objectName()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), walked[k]);
+            QTest::keyClick(walked[k], Qt::Key(Qt::Key_F1 + k % 5)); // the dialog's send nothing
+            keyed += tab < 0 ? QByteArray() : QByteArray(1, char('a' + k % 5));
         }
-        back.prepend(back.takeLast());
-        QCOMPARE(back, walked);
-        QCOMPARE(QApplication::focusWidget(), start);
         QCOMPARE(t.device.read(keyed.size()), keyed);
     }
 

@@ -1,4 +1,3 @@
-#include "terminal/logaccessible.h"
 #include "terminal/logview.h"
 #include "terminal/logwriter.h"
 #include "terminalharness.h"
@@ -706,57 +705,6 @@ private Q_SLOTS:
         QCOMPARE(log.text(), QByteArray());
         copy.reset();
         QTRY_COMPARE(spillFiles(folder.path()), QList<int>());
-    }
-
-    // What assistive technology reads around a place in the part of the log on disk, against
-    // the same text kept whole in memory; empty: the whole line there.
-    void readByAssistiveTechnology_data()
-    {
-        QTest::addColumn<int>("boundary");
-        QTest::addColumn<int>("side"); // the piece before the place, at it or after it
-        QTest::addColumn<QString>("piece");
-        QTest::newRow("the line") << int(QAccessible::LineBoundary) << 0 << "";
-        QTest::newRow("the line before") << int(QAccessible::LineBoundary) << -1 << "";
-        QTest::newRow("the line after") << int(QAccessible::LineBoundary) << 1 << "";
-        QTest::newRow("the word") << int(QAccessible::WordBoundary) << 0 << "PL17";
-        QTest::newRow("the word before") << int(QAccessible::WordBoundary) << -1 << "  ";
-        QTest::newRow("the word after") << int(QAccessible::WordBoundary) << 1 << "<";
-        QTest::newRow("the character") << int(QAccessible::CharBoundary) << 0 << "1";
-        QTest::newRow("the character before") << int(QAccessible::CharBoundary) << -1 << "L";
-    }
-
-    void readByAssistiveTechnology()
-    {
-        QFETCH(int, boundary);
-        QFETCH(int, side);
-        QFETCH(QString, piece);
-        QTemporaryDir folder;
-        const QByteArray whole = inMemory(ViewMode::Mixed).text();
-        LogModel log;
-        log.setLimits(smallLimits({folder.path()}));
-        LogView view(log);
-        playShow([&](const QByteArray &bytes, Direction direction) {
-            log.write(bytes, direction, ViewMode::Mixed);
-        });
-        QTRY_VERIFY(log.text().spilledBlocks() > 10);
-        QAccessibleTextInterface *text =
-            QAccessible::queryAccessibleInterface(&view)->textInterface();
-        QCOMPARE(text->characterCount(), whole.size());
-        const auto at = int(whole.indexOf("Command Sent:  PL17<0D>") + 17);
-        QVERIFY(at < log.text().spilledBlocks() * smallLimits({}).blockSize);
-        if (piece.isEmpty()) // the line `side` lines on, its CR LF included
-            piece = QString::fromLatin1(whole.split('\n').at(whole.left(at).count("\r\n") + side)) +
-                    u'\n';
-        int start = -1, end = -1;
-        const auto type = QAccessible::TextBoundaryType(boundary);
-        const QString got = side < 0   ? text->textBeforeOffset(at, type, &start, &end)
-                            : side > 0 ? text->textAfterOffset(at, type, &start, &end)
-                                       : text->textAtOffset(at, type, &start, &end);
-        QCOMPARE(got, piece);
-        QCOMPARE(got, QString::fromLatin1(whole.mid(start, end - start)));
-        QCOMPARE(LogAccessible::origin(std::numeric_limits<int>::max()), 0);
-        QCOMPARE(LogAccessible::origin(qsizetype(std::numeric_limits<int>::max()) + 1),
-                 LogAccessible::kOriginStep);
     }
 
     void damagedBlockIsNeverShownAsText_data()
