@@ -1,5 +1,7 @@
 #include "devices/devicetabs.h"
 #include "devices/validation.h"
+#include "serial/networkpin.h"
+#include "serial/telnetcodec.h"
 #include "showctl/showctlencoder.h"
 #include "showctl/showctllayout.h"
 #include "terminal/escaperuns.h"
@@ -68,6 +70,44 @@ void writeRaw(const QString &path, const QByteArray &content)
 QStringList filesIn(const QTemporaryDir &dir)
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// Telnet as the server sends it, written out from the protocol's numbers.
+enum : quint8 { SE = 240, NOP = 241, DM = 242, GA = 249, SB = 250 };
+enum : quint8 { WILL = 251, WONT = 252, DO = 253, DONT = 254, IAC = 255 };
+enum : quint8 { BINARY = 0, ECHO = 1, SGA = 3, TTYPE = 24, COMPORT = 44 };
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (const int value : values)
+        out.append(char(value));
+    return out;
+}
+
+QByteArray comPort(std::initializer_list<int> payload)
+{
+    return bytes({IAC, SB, COMPORT}) + bytes(payload) + bytes({IAC, SE});
+}
+
+// What ser2net says as a connection opens.
+const QByteArray kGreeting =
+    bytes({IAC,  WILL, SGA, IAC,    DO,  SGA,  IAC,    WILL, ECHO, IAC,    DONT,
+           ECHO, IAC,  DO,  BINARY, IAC, WILL, BINARY, IAC,  DO,   COMPORT});
+// 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR on, RTS on.
+const QByteArray kLineSettings = comPort({1, 0, 0, 0x25, 0x80}) + comPort({2, 8}) +
+                                 comPort({3, 1}) + comPort({4, 1}) + comPort({5, 1}) +
+                                 comPort({5, 8}) + comPort({5, 11});
+const QByteArray kSettingsAcknowledged = comPort({101, 0, 0, 0x25, 0x80}) + comPort({102, 8}) +
+                                         comPort({103, 1}) + comPort({104, 1}) + comPort({105, 1});
+const QByteArray kModemLinesAcknowledged = comPort({105, 8}) + comPort({105, 11});
+
+QByteArray everyByte()
+{
+    QByteArray all;
+    for (int value = 0; value < 256; ++value)
+        all.append(char(value));
+    return all;
 }
 
 } // namespace
@@ -211,6 +251,175 @@ private Q_SLOTS:
         QCOMPARE(portlist::fallbackIndex({"1", "2", "3"}, held, refused).value_or(-2), index);
         QCOMPARE(devicetabs::rowOf(" 8-Bit").value_or(99), 4u);
         QVERIFY(!devicetabs::rowOf("8-Bit"));
+    }
+
+    void networkPin_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("server");  // "scheme host port", or empty
+        QTest::addColumn<QString>("problem"); // part of what is wrong
+        const auto good = [](const char *name, const QByteArray &content, const char *server) {
+            QTest::newRow(name) << content << QString::fromLatin1(server) << QString();
+        };
+        const auto bad = [](const char *name, const QByteArray &content, const char *problem) {
+            QTest::newRow(name) << content << QString() << QString::fromLatin1(problem);
+        };
+        good("RFC 2217 to an IPv4 address", "rfc2217://192.168.1.20:4001",
+             "rfc2217 192.168.1.20 4001");
+        good("raw TCP to a host name", "socket://rack-3.show.lan:7000",
+             "socket rack-3.show.lan 7000");
+        good("IPv6 address in brackets", "rfc2217://[::1]:2217", "rfc2217 ::1 2217");
+        good("trailing spaces, CR LF and a second line ignored",
+             "socket://10.0.0.5:65535  \r\nrack 3 \x01\xff\r\n", "socket 10.0.0.5 65535");
+        good("scheme in capitals", "RFC2217://h:1", "rfc2217 h 1");
+        good("exactly 1 KiB", "socket://h:1\n" + QByteArray(1024 - 13, 'x'), "socket h 1");
+        bad("empty file", "", "the file is empty");
+        bad("over 1 KiB", "socket://h:1\n" + QByteArray(1024 - 12, 'x'), "larger than 1 KiB");
+        bad("blank first line", "\r\nsocket://h:1", "first line is empty");
+        bad("another scheme", "telnet://h:23", "is not rfc2217://HOST:PORT or socket://");
+        bad("leading space", " socket://h:1", "is not rfc2217://");
+        bad("no port", "rfc2217://h", "no port");
+        bad("empty port", "rfc2217://h:", "no port");
+        bad("no host", "socket://:4001", "no host");
+        bad("port 0", "socket://h:0", "port 0 is out of range (1 to 65535)");
+        bad("port 65536", "socket://h:65536", "out of range");
+        bad("port beyond any integer", "socket://h:99999999999999999999", "out of range");
+        bad("path after the port", "socket://h:1/x", "\"1/x\" is not a port number");
+        bad("IPv6 address without brackets", "socket://::1:4001", "in brackets");
+        bad("not an IPv6 address in brackets", "rfc2217://[fe80::zz]:1", "not an IPv6 address");
+        bad("unclosed bracket", "rfc2217://[::1:4001", "no closing bracket");
+        bad("space in the host", "socket://a b:1", "\"a b\" is not a host name");
+        bad("tab", "socket://h:1\t", "byte <09>");
+        bad("byte beyond ASCII", "socket://h\xe9:1", "byte <E9>");
+    }
+
+    void networkPin()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, server);
+        QFETCH(QString, problem);
+        const auto pin = com::parseNetworkPin(content);
+        QVERIFY2(problem.isEmpty() ? pin.valid() : pin.problem.contains(problem),
+                 qPrintable(pin.problem));
+        if (!server.isEmpty()) {
+            const bool rfc2217 = pin.protocol == com::NetworkPin::Protocol::Rfc2217;
+            QCOMPARE(QStringLiteral("%1 %2 %3")
+                         .arg(rfc2217 ? "rfc2217" : "socket", pin.host)
+                         .arg(pin.port),
+                     server);
+        }
+    }
+
+    void telnet_data()
+    {
+        QTest::addColumn<QByteArray>("fromServer");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("settled");
+        const QByteArray refuseEcho = bytes({IAC, DONT, ECHO});
+        QTest::newRow("ser2net's greeting: echo refused, the line set")
+            << kGreeting << QByteArray() << refuseEcho + kLineSettings << false;
+        QTest::newRow("every setting acknowledged: settled")
+            << kGreeting + kSettingsAcknowledged + kModemLinesAcknowledged << QByteArray()
+            << refuseEcho + kLineSettings << true;
+        QTest::newRow("modem lines never acknowledged: not settled")
+            << kGreeting + kSettingsAcknowledged << QByteArray() << refuseEcho + kLineSettings
+            << false;
+        QTest::newRow("the greeting twice: one set of settings, no loop")
+            << kGreeting + kGreeting << QByteArray() << refuseEcho + kLineSettings + refuseEcho
+            << false;
+        QTest::newRow("line and modem state notifications never reach the data")
+            << kGreeting + "ab" + comPort({106, 0x60}) + "cd" + comPort({107, 0xb0}) + "ef"
+            << QByteArray("abcdef") << refuseEcho + kLineSettings << false;
+        QByteArray doubled = everyByte();
+        doubled.insert(255, char(IAC));
+        QTest::newRow("every byte value, 255 doubled on the wire")
+            << kGreeting + doubled << everyByte() << refuseEcho + kLineSettings << false;
+        QTest::newRow("unknown options refused, their sub-negotiation skipped")
+            << bytes({IAC, DO, TTYPE, IAC, WILL, 5, IAC, SB, TTYPE, 1, IAC, SE}) + "x"
+            << QByteArray("x") << bytes({IAC, WONT, TTYPE, IAC, DONT, 5}) << false;
+        QTest::newRow("NOP, go-ahead, data mark and no command at all skipped")
+            << bytes({IAC, NOP, 'a', IAC, GA, 'b', IAC, DM, IAC, 16, 'c'}) << QByteArray("abc")
+            << QByteArray() << false;
+        QTest::newRow("255 inside a sub-negotiation is not its end")
+            << comPort({106, IAC, IAC, 1}) + "z" << QByteArray("z") << QByteArray() << false;
+        QTest::newRow("an over-long sub-negotiation dropped, the data after it flows")
+            << bytes({IAC, SB, COMPORT}) + QByteArray(1000, 'x') + bytes({IAC, SE}) + "ok"
+            << QByteArray("ok") << QByteArray() << false;
+        QTest::newRow("an over-long acknowledgement counts for nothing")
+            << kGreeting + kModemLinesAcknowledged + comPort({101, 0, 0, 0x25, 0x80}).chopped(2) +
+                   QByteArray(400, 'x') + bytes({IAC, SE}) + kSettingsAcknowledged.mid(10)
+            << QByteArray() << refuseEcho + kLineSettings << false;
+        QTest::newRow("a command inside a sub-negotiation ends it")
+            << comPort({101}).chopped(1) + bytes({WILL, ECHO}) + "q" << QByteArray("q")
+            << refuseEcho << false;
+        QTest::newRow("without binary from the server, CR NUL reads as CR")
+            << bytes({IAC, WONT, BINARY}) + QByteArray("a\r\0b\r\nc\r\r\0", 10)
+            << QByteArray("a\rb\r\nc\r\r") << QByteArray() << false;
+        QTest::newRow("with binary from the server, CR NUL is two bytes")
+            << bytes({IAC, WILL, BINARY}) + QByteArray("a\r\0b", 4) << QByteArray("a\r\0b", 4)
+            << QByteArray() << false;
+        QTest::newRow("binary turned off later is agreed to")
+            << kGreeting + bytes({IAC, WONT, BINARY}) + QByteArray("\r\0", 2) << QByteArray("\r")
+            << refuseEcho + kLineSettings + bytes({IAC, DONT, BINARY}) << false;
+        QTest::newRow("COM-port option refused: settled, the line left alone")
+            << bytes({IAC, DO, BINARY, IAC, WILL, BINARY, IAC, DO, SGA, IAC, WILL, SGA, IAC, DONT,
+                      COMPORT})
+            << QByteArray() << QByteArray() << true;
+    }
+
+    // Fed whole, split at every byte boundary, and a byte at a time: the same result.
+    void telnet()
+    {
+        QFETCH(QByteArray, fromServer);
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, settled);
+        TelnetCodec codec;
+        QCOMPARE(codec.start(), bytes({IAC, WILL, BINARY, IAC, DO, BINARY, IAC, WILL, SGA, IAC, DO,
+                                       SGA, IAC, WILL, COMPORT}));
+        for (qsizetype split = 0; split <= fromServer.size() + 1; ++split) {
+            codec.start();
+            QByteArray owed;
+            QByteArray got;
+            if (split <= fromServer.size()) {
+                got = codec.decode(fromServer.first(split), owed);
+                got += codec.decode(fromServer.sliced(split), owed);
+            } else {
+                for (const char c : fromServer)
+                    got += codec.decode(QByteArrayView(&c, 1), owed);
+            }
+            QCOMPARE(got, data);
+            QCOMPARE(owed, reply);
+            QCOMPARE(codec.settled(), settled);
+        }
+    }
+
+    void telnetEncode_data()
+    {
+        QTest::addColumn<QByteArray>("fromServer");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("wire");
+        QByteArray doubled = everyByte();
+        doubled.insert(255, char(IAC));
+        QTest::newRow("every byte value, 255 doubled") << kGreeting << everyByte() << doubled;
+        QTest::newRow("CR before the server agrees to binary is CR NUL")
+            << QByteArray() << QByteArray("PL\r") << QByteArray("PL\r\0", 4);
+        QTest::newRow("CR where the server refuses binary is CR NUL")
+            << bytes({IAC, DONT, BINARY}) << QByteArray("\r\n\xff")
+            << QByteArray("\r\0\n\xff\xff", 5);
+    }
+
+    void telnetEncode()
+    {
+        QFETCH(QByteArray, fromServer);
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, wire);
+        TelnetCodec codec;
+        codec.start();
+        QByteArray owed;
+        codec.decode(fromServer, owed);
+        QCOMPARE(codec.encode(line), wire);
     }
 
     void log_data()
