@@ -15,8 +15,11 @@ packages=(
 )
 case "${1:-}" in
     # The format check, the sanitizer build and the fuzz targets (clang-format,
-    # clang with libFuzzer), the static checks and the coverage report.
-    --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr) ;;
+    # clang with libFuzzer), the static checks, the coverage report, and the
+    # serial device server the network ports are tested against.
+    --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr ser2net) ;;
+    # bench/run.sh: the network benchmark's server.
+    --bench) packages+=(ser2net) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
     --package) packages+=(dpkg-dev) ;;
     # tests/package/package-test.sh: the checkers, and the tools to run the

@@ -125,17 +125,20 @@ void NetworkLine::onConnected()
 
 void NetworkLine::take()
 {
-    const QByteArray bytes = m_socket.readAll();
+    QByteArray bytes = m_socket.readAll();
     if (bytes.isEmpty())
         return;
-    if (!m_usesTelnet) {
-        m_received += bytes;
-        return;
+    if (m_usesTelnet) {
+        QByteArray reply;
+        bytes = m_telnet.decode(bytes, reply);
+        if (!reply.isEmpty() && m_socket.state() == QAbstractSocket::ConnectedState)
+            m_socket.write(reply);
     }
-    QByteArray reply;
-    m_received += m_telnet.decode(bytes, reply);
-    if (!reply.isEmpty() && m_socket.state() == QAbstractSocket::ConnectedState)
-        m_socket.write(reply);
+    // Most reads find nothing left from the one before: no copy then.
+    if (m_received.isEmpty())
+        m_received = std::move(bytes);
+    else
+        m_received += bytes;
 }
 
 void NetworkLine::onReadable()

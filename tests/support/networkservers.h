@@ -224,15 +224,17 @@ private:
 // test's own; the device's own settings differ from the program's (115200
 // baud, 7 data bits, even parity, 2 stop bits), so whoever sets the line
 // shows. `modemLines` preloads the shim that lets ser2net set DTR and RTS on
-// a pseudo-terminal, which has none, and records what it set there.
+// a pseudo-terminal, which has none, and records what it set there;
+// `options` are more lines of its connection's options.
 class Ser2Net
 {
 public:
     enum class Accepter { Rfc2217, Raw };
 
-    Ser2Net(const QString &device, Accepter accepter, bool modemLines = false, quint16 port = 0)
-        : m_device(device), m_accepter(accepter), m_modemLines(modemLines),
-          m_port(port ? port : freeLoopbackPort())
+    Ser2Net(const QString &device, Accepter accepter, bool modemLines = false,
+            const QString &options = {})
+        : m_device(device), m_accepter(accepter), m_modemLines(modemLines), m_options(options),
+          m_port(freeLoopbackPort())
     {
         start();
     }
@@ -258,8 +260,8 @@ public:
         config.write(QStringLiteral("%YAML 1.1\n---\nconnection: &line\n"
                                     "  accepter: %1\n"
                                     "  connector: serialdev,%2,115200e72,local\n"
-                                    "  options:\n    kickolduser: false\n    mdns: false\n")
-                         .arg(accepter.arg(m_port), m_device)
+                                    "  options:\n    kickolduser: false\n    mdns: false\n%3")
+                         .arg(accepter.arg(m_port), m_device, m_options)
                          .toLocal8Bit());
         config.close();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -294,12 +296,14 @@ public:
     // What the shim set on the modem lines, a line per change ("dtr 1 rts 1").
     QString modemLog() const { return m_dir.filePath(QStringLiteral("modem-lines")); }
     QString errors() { return m_process ? m_process->errors() : QString(); }
+    qint64 processId() const { return m_process ? m_process->processId() : 0; }
 
 private:
     QTemporaryDir m_dir;
     QString m_device;
     Accepter m_accepter;
     bool m_modemLines;
+    QString m_options;
     quint16 m_port;
     std::unique_ptr<ChildProcess> m_process;
 };
