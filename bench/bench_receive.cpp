@@ -8,8 +8,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace zentrel;
@@ -70,6 +74,37 @@ FloodRun floodOnce(const QByteArray &view)
             watch.longestStallMs(), received == kFloodBytes};
 }
 
+// The same flood taken by the plainest reader there is, read() into a buffer
+// and nothing else: what this machine's pseudo-terminals carry right now.
+// The program is held against it within the same run, so a missed goal
+// means the program got slower, not the machine busier.
+double plainReadOnce()
+{
+    FarEnd farEnd;
+    const int fd =
+        ::open(QFile::encodeName(farEnd.slavePath()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        qFatal("cannot open the far end's line");
+    const QByteArray traffic = mixedTraffic(kFloodBytes);
+    static char buffer[1 << 16];
+    qsizetype received = 0;
+    QElapsedTimer clock;
+    clock.start();
+    farEnd.flood(traffic);
+    while (received < kFloodBytes) {
+        pollfd ready = {fd, POLLIN, 0};
+        if (::poll(&ready, 1, 5000) <= 0)
+            break;
+        const auto n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            received += n;
+    }
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    farEnd.join();
+    ::close(fd);
+    return double(received) / 1e6 / seconds;
+}
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -77,13 +112,21 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// The runs of one view against the rate of the last round: within 10% of
-// `lastRate`, that is at least `floor` MB/s.
-void flood(Report &report, const QByteArray &view, double lastRate, double floor)
+// The runs of one view, each beside a plain reader's run of the same flood.
+// Rates in MB/s follow whatever else the machine does in the tenth of a
+// second a flood lasts, by half or double from one run to the next, the
+// plain reader's as much as the program's: they are shown, the share of the
+// plain reader's rate beside them. The goals are the program's own CPU time
+// and memory per megabyte, which the machine's other work barely moves, so
+// a missed goal means the program got slower.
+void flood(Report &report, const QByteArray &view, double mostCpuPerMb)
 {
     std::vector<FloodRun> runs;
-    for (int k = 0; k < kFloodRuns; ++k)
+    std::vector<double> plain;
+    for (int k = 0; k < kFloodRuns; ++k) {
+        plain.push_back(plainReadOnce());
         runs.push_back(floodOnce(view));
+    }
     const auto each = [&](double FloodRun::*field) {
         std::vector<double> values;
         for (const auto &run : runs)
@@ -93,7 +136,7 @@ void flood(Report &report, const QByteArray &view, double lastRate, double floor
     const auto rates = each(&FloodRun::rate);
     const auto stalls = each(&FloodRun::stallMs);
     const double rate = median(rates);
-    const double slowest = *std::min_element(rates.begin(), rates.end());
+    const double plainRate = median(plain);
     const double cpuPerMb = median(each(&FloodRun::cpuPerMb));
     const auto growths = each(&FloodRun::perByte);
     const double perByte = *std::max_element(growths.begin(), growths.end());
@@ -110,29 +153,22 @@ void flood(Report &report, const QByteArray &view, double lastRate, double floor
         all << fixed(value, 1);
     report.info(name + QStringLiteral("rate of each run"),
                 all.join(QLatin1Char(' ')) + QStringLiteral(" MB/s"));
-    report.goal(
-        name + QStringLiteral("median rate"), fixed(rate, 1) + QStringLiteral(" MB/s"),
-        QStringLiteral(">= %1 MB/s (within 10% of %2)").arg(fixed(floor, 1), fixed(lastRate, 1)),
-        complete && rate >= floor);
-    const bool standard = view == "Standard";
-    if (standard) {
-        report.goal(name + QStringLiteral("slowest rate"),
-                    fixed(slowest, 1) + QStringLiteral(" MB/s"), QStringLiteral(">= 8 MB/s"),
-                    complete && slowest >= 8);
-        report.goal(name + QStringLiteral("median CPU"),
-                    fixed(cpuPerMb, 3) + QStringLiteral(" s/MB"), QStringLiteral("<= 0.1 s/MB"),
-                    cpuPerMb <= 0.1);
+    report.info(name + QStringLiteral("median rate, and a plain reader's of the same floods"),
+                fixed(rate, 1) + QStringLiteral(" and ") + fixed(plainRate, 1) +
+                    QStringLiteral(" MB/s (") + fixed(rate / plainRate * 100, 0) +
+                    QStringLiteral("%)"));
+    report.goal(name + QStringLiteral("median CPU, every byte received"),
+                fixed(cpuPerMb, 3) + QStringLiteral(" s/MB"),
+                QStringLiteral("<= %1 s/MB").arg(fixed(mostCpuPerMb, 2)),
+                complete && cpuPerMb <= mostCpuPerMb);
+    // Hex shows a byte as four characters, all of them in memory at this size.
+    if (view == "Standard")
         report.goal(name + QStringLiteral("largest memory growth"),
                     fixed(perByte, 2) + QStringLiteral(" B per byte"),
                     QStringLiteral("<= 1.5 B per byte"), perByte <= 1.5);
-    } else {
-        report.info(name + QStringLiteral("slowest rate"),
-                    fixed(slowest, 1) + QStringLiteral(" MB/s"));
-        report.info(name + QStringLiteral("median CPU"),
-                    fixed(cpuPerMb, 3) + QStringLiteral(" s/MB"));
+    else
         report.info(name + QStringLiteral("largest memory growth"),
                     fixed(perByte, 2) + QStringLiteral(" B per byte"));
-    }
     // The program's own stalls come back in every run, the machine's other
     // load in some: the median keeps the first and drops the second.
     report.goal(name + QStringLiteral("median of the longest event loop stalls"),
@@ -177,9 +213,9 @@ int main(int argc, char **argv)
     // Its parts: flood, line.
     const Parts parts(app.arguments().mid(1));
     if (parts.wanted(QStringLiteral("flood"))) {
-        // The rates of the last round, in MB/s.
-        flood(report, "Standard", 48.9, 44.0);
-        flood(report, "Hex", 19.1, 17.2);
+        // A little over twice this round's figures, 0.008 and 0.022 s/MB.
+        flood(report, "Standard", 0.02);
+        flood(report, "Hex", 0.05);
     }
     if (parts.wanted(QStringLiteral("line")))
         lineRate(report);

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
     libzstd-dev
     libgl-dev fonts-dejavu-core
-    xvfb xauth xdotool
+    xvfb xauth xdotool wmctrl
     openbox weston qt6-wayland
     desktop-file-utils
     bsdextrautils
@@ -18,6 +18,9 @@ case "${1:-}" in
     # clang with libFuzzer), the static checks, the coverage report, and the
     # serial device server the network ports are tested against.
     --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr ser2net) ;;
+    # scripts/stress-test.sh: the sanitizer build, the load beside it, and
+    # the server of the network tests.
+    --stress) packages+=(clang-format-14 clang libclang-rt-14-dev stress-ng ser2net) ;;
     # bench/run.sh: the network benchmark's server.
     --bench) packages+=(ser2net) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.

@@ -4,6 +4,8 @@
 #
 #   scripts/planted-faults.sh              every fault
 #   scripts/planted-faults.sh ID...        only these faults
+#   scripts/planted-faults.sh --sample N   N faults chosen by the commit checked
+#                                          out, so that a few commits plant all
 #   scripts/planted-faults.sh --list       the faults, one a line
 #   --no-baseline                          skip the clean run of the suite
 #
@@ -71,7 +73,10 @@ parse_faults
 # --- Options ---------------------------------------------------------------
 baseline=true
 chosen=()
-for argument in "$@"; do
+sample=0
+while [ $# -gt 0 ]; do
+    argument="$1"
+    shift
     case "$argument" in
         --list)
             for i in "${!ids[@]}"; do
@@ -80,7 +85,12 @@ for argument in "$@"; do
             exit 0
             ;;
         --no-baseline) baseline=false ;;
-        -h | --help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        --sample)
+            sample="${1:-}"
+            shift || true
+            [[ "$sample" =~ ^[1-9][0-9]*$ ]] || die "--sample takes a number of faults"
+            ;;
+        -h | --help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         -*) die "unknown option $argument" ;;
         *)
             found=false
@@ -91,6 +101,17 @@ for argument in "$@"; do
             ;;
     esac
 done
+if [ "$sample" -gt 0 ]; then
+    # The commit seeds the choice: the same commit plants the same faults,
+    # and each new one others.
+    commit="$(git -C "$root" rev-parse HEAD 2>/dev/null || echo none)"
+    mapfile -t chosen < <(python3 -c '
+import random, sys
+count, seed, sample = int(sys.argv[1]), sys.argv[2], int(sys.argv[3])
+print("\n".join(str(i) for i in sorted(random.Random(seed).sample(range(count), min(sample, count)))))
+' "${#ids[@]}" "$commit" "$sample")
+    echo "== Faults chosen by commit ${commit:0:12}"
+fi
 [ ${#chosen[@]} -gt 0 ] || chosen=("${!ids[@]}")
 
 # --- The scratch copy --------------------------------------------------------
@@ -112,11 +133,13 @@ if [ -f "$scratch/.manifest" ]; then
 fi
 mv "$scratch/.manifest.new" "$scratch/.manifest"
 
-# Every fault's text must occur exactly once, checked before any build.
+# Every fault's text must occur exactly once, checked before any build, for
+# all faults whichever are planted: a change that moved one's text shows at
+# once, not only when a sample happens to choose it.
 count_occurrences() { # file text
     FROM="$2" perl -0777 -ne '$n = () = /\Q$ENV{FROM}\E/g; print $n' "$1"
 }
-for i in "${chosen[@]}"; do
+for i in "${!ids[@]}"; do
     target="$scratch/${files[$i]}"
     [ -f "$target" ] || die "fault ${ids[$i]}: no file ${files[$i]}"
     n="$(count_occurrences "$target" "${froms[$i]}")"
@@ -125,15 +148,9 @@ done
 
 build="$scratch/build/dev"
 log="$scratch/.log"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    launcher=()
-    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    (cd "$scratch" && cmake --preset dev "${launcher[@]}" >/dev/null)
-fi
-# The copy sits below the tree, so with paths taken relative to the tree and
-# the build folder left out of the hash, ccache serves it what the developer
-# build compiled already.
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+# The build takes ccache with paths relative to the copy's top (the project's
+# CMakeLists.txt), so the copy is served what the developer build compiled.
+[ -f "$build/CMakeCache.txt" ] || (cd "$scratch" && scripts/configure.sh dev)
 build_tree() { cmake --build "$build" -j"$jobs" >"$log" 2>&1; }
 
 # Prints the first failed test of a ctest run's output.

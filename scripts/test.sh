@@ -9,18 +9,24 @@
 # a thread of its own) under the thread sanitizer, then fuzzes the input
 # parsers for a minute each (fuzz/run.sh): about twenty minutes more on two
 # cores.
+# With CI=true, or --checks, it runs clang-tidy and clazy over src/ and sim/
+# (scripts/static-checks.sh), the suite under coverage with its floors
+# (scripts/coverage.sh), and plants six faults the commit chooses
+# (scripts/planted-faults.sh --sample 6): about half an hour more.
 # Other arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 extended=false
 package=false
-[ "${CI:-}" = true ] && extended=true && package=true
+checks=false
+[ "${CI:-}" = true ] && extended=true && package=true && checks=true
 ctest_args=()
 for argument in "$@"; do
     case "$argument" in
         --sanitizers) extended=true ;;
         --package) package=true ;;
+        --checks) checks=true ;;
         *) ctest_args+=("$argument") ;;
     esac
 done
@@ -33,6 +39,17 @@ ctest --preset dev "${ctest_args[@]}"
 if [ "$package" = true ]; then
     echo "== The Debian package: built, checked, installed, run as a user, purged"
     tests/package/package-test.sh
+fi
+
+if [ "$checks" = true ]; then
+    echo "== Static checks: clang-tidy and clazy"
+    scripts/static-checks.sh
+
+    echo "== Coverage of the suite, by layer"
+    scripts/coverage.sh
+
+    echo "== Planted faults the suite must catch"
+    scripts/planted-faults.sh --sample 6 --no-baseline
 fi
 
 if [ "$extended" = true ]; then

@@ -35,10 +35,10 @@ namespace zentrel {
 
 namespace {
 
-constexpr Twips kLogPlace{120, 120, 5535, 2895};
-constexpr Twips kTabPlace{120, 3600, 7575, 2175};
-
 using K = ControlKind;
+constexpr Qt::Edges kAllEdges = Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge;
+constexpr Qt::Edges kTopRight = Qt::TopEdge | Qt::RightEdge;
+constexpr Qt::Edges kBottomLeft = Qt::LeftEdge | Qt::BottomEdge;
 
 } // namespace
 
@@ -74,7 +74,36 @@ const ControlSpec Terminal::kCustomControls[] = {
     {K::Button, "SendCusCmd", "Send", "Send custom command string.", {5760, 240, 735, 285}, true,
      0, run<&Terminal::SendCusCmd_Click>},
 };
+
+namespace {
+// What the window does when the operator enlarges it: the log takes all the
+// room gained, the settings column stays at the right edge, the log's tools
+// under the log's lower edge, the device tabs, the custom line and Exit at
+// the bottom edge, the custom field taking the width. The panels move whole.
+const ControlAnchor kAnchorRows[] = {
+    {"RichTextBox1", kAllEdges},
+    {"Frame2", kTopRight},
+    {"QuickFrm", kTopRight},
+    {"ClearCmd", kBottomLeft},
+    {"SaveLogCmd", kBottomLeft},
+    {"FontCmd", kBottomLeft},
+    {"RapidCmd", kBottomLeft},
+    {"DeviceTab", kBottomLeft},
+    {"DeviceTabPage", kBottomLeft},
+    {"Pelvox2Frame", kBottomLeft},
+    {"PelvoxHDFrame", kBottomLeft},
+    {"WendloFrame", kBottomLeft},
+    {"MP3Frame", kBottomLeft},
+    {"EightBitFrm", kBottomLeft},
+    {"Frame1", Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge},
+    {"CustomTxt", Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge},
+    {"SendCusCmd", kTopRight},
+    {"ExitCmd", Qt::RightEdge | Qt::BottomEdge},
+};
+} // namespace
 // clang-format on
+
+const std::span<const ControlAnchor> Terminal::kAnchors = kAnchorRows;
 
 Terminal::Terminal(MessageSink &messages, QWidget *parent)
     : QWidget(parent), m_messages(messages), RichTextBox1(new LogView(this)),
@@ -102,7 +131,9 @@ void Terminal::buildControls()
 {
     setObjectName(QStringLiteral("Terminal"));
     setWindowTitle(kAppTitle);
-    setFixedSize(7815 / 15, 6720 / 15);
+    // Opened at its smallest; it grows only when the operator enlarges it.
+    setMinimumSize(7815 / 15, 6720 / 15);
+    resize(minimumSize());
     if (const auto *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -137,6 +168,7 @@ void Terminal::buildControls()
     for (auto *panel : m_panels)
         panel->raise();
     m_showCtl->hide();
+    m_anchors = FormAnchors(this, kAnchors);
 }
 
 void Terminal::connectHandlers()
@@ -285,6 +317,12 @@ void Terminal::mouseDoubleClickEvent(QMouseEvent *event)
         m_about->setAttribute(Qt::WA_DeleteOnClose);
     }
     bringForward(m_about);
+}
+
+void Terminal::resizeEvent(QResizeEvent *event)
+{
+    m_anchors.follow();
+    QWidget::resizeEvent(event);
 }
 
 void Terminal::WriteLog(QByteArrayView bytes, Direction direction)

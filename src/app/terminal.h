@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/formanchors.h"
 #include "forms/formtable.h"
 #include "serial/seriallink.h"
 #include "terminal/logwriter.h"
@@ -11,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <span>
 
 class QCheckBox;
 class QComboBox;
@@ -69,14 +71,18 @@ public:
     void StrCmd_Click(int number) { m_quick->StrCmd_Click(number); }
     void CfgStrCmd_Click() { m_quick->CfgStrCmd_Click(); }
 
+    static constexpr Twips kLogPlace{120, 120, 5535, 2895};
+    static constexpr Twips kTabPlace{120, 3600, 7575, 2175};
     static const ControlSpec kWindowControls[];
     static const ControlSpec kSettingsControls[];
     static const ControlSpec kCustomControls[];
+    static const std::span<const ControlAnchor> kAnchors;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildControls();
@@ -109,6 +115,7 @@ private:
     LogTools *m_logTools = nullptr;
     zentrel::QuickStrings *m_quick = nullptr;
     QPointer<AboutBox> m_about;
+    FormAnchors m_anchors;
 
     LogWriter m_writer;
     QStringList m_portEntries;

@@ -117,6 +117,7 @@ QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &ca
     const int height = strip->sizeHint().height();
     strip->setGeometry(area.left(), area.top(), area.width(), height);
     auto *page = new QFrame(parent);
+    page->setObjectName(QString::fromLatin1(name) + QStringLiteral("Page"));
     page->setFrameShape(QFrame::StyledPanel);
     page->setGeometry(area.adjusted(0, height - 1, 0, 0));
     strip->raise();

@@ -72,7 +72,8 @@ struct ControlSpec
 void createControls(QWidget *parent, std::span<const ControlSpec> rows, QObject *owner = nullptr);
 
 // A strip of tabs over the page they switch, both inside place; the page's
-// contents are the caller's.
+// contents are the caller's. The page is named after the strip, with "Page"
+// behind.
 QTabBar *createTabStrip(QWidget *parent, const char *name, const QStringList &captions,
                         Twips place);
 

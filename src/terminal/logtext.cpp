@@ -306,11 +306,16 @@ void LogText::clear()
 
 bool LogText::wantsSpill() const
 {
+    if (m_spillBroken)
+        return false;
+    // A write that failed on the file's thread after the last block was
+    // handed over is seen, and told, by the next step.
+    if (m_file && m_file->failed())
+        return true;
     // While the disk falls behind, the text waits here rather than twice
-    // over, compressed, for the disk; a failed file is seen in the step.
-    const bool behind = m_file && !m_file->failed() && m_file->waiting() > kMostWaiting;
-    return !m_spillBroken && m_memory > m_limits.memory &&
-           m_spilled + 1 < qsizetype(m_blocks.size()) && !behind;
+    // over, compressed, for the disk.
+    const bool behind = m_file && m_file->waiting() > kMostWaiting;
+    return m_memory > m_limits.memory && m_spilled + 1 < qsizetype(m_blocks.size()) && !behind;
 }
 
 qint64 LogText::spillWaiting() const

@@ -19,6 +19,7 @@ namespace {
 constexpr int kMargin = 3;
 constexpr int kFrameInterval = 16;  // ms, about one screen frame
 constexpr int kWidthInterval = 500; // ms between moves of the horizontal range
+constexpr int kWaitingLook = 50;    // ms between looks at blocks on their way to disk
 // Shown in place of lines whose text on disk did not read back intact.
 constexpr QLatin1StringView kUnreadable("[damaged log text]");
 } // namespace
@@ -45,8 +46,10 @@ LogView::LogView(QWidget *parent) : QAbstractScrollArea(parent)
     m_spill.setInterval(0);
     connect(&m_spill, &QTimer::timeout, this, &LogView::spill);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
-        if (!m_adjusting)
+        if (!m_adjusting) {
             m_follow = value >= verticalScrollBar()->maximum();
+            m_place = value;
+        }
         viewport()->update();
     });
     updateMetrics();
@@ -57,13 +60,18 @@ void LogView::contentChanged()
     if (!m_repaint.isActive())
         m_repaint.start();
     if (!m_spill.isActive() && (m_log.wantsSpill() || m_log.spillFaultPending()))
-        m_spill.start();
+        m_spill.start(0);
 }
 
 void LogView::spill()
 {
     m_log.spillStep();
-    if (!m_log.wantsSpill())
+    if (m_log.wantsSpill())
+        m_spill.setInterval(0);
+    else if (m_log.spillWaiting() > 0)
+        // The disk may yet refuse what waits for it: look again now and then.
+        m_spill.setInterval(kWaitingLook);
+    else
         m_spill.stop();
     if (m_log.takeSpillFault())
         tell(kSpillFault);
@@ -144,6 +152,8 @@ void LogView::refresh()
     updateScrollBars();
     if (m_follow)
         scrollToEnd();
+    else
+        keepPlace();
     viewport()->update();
     noteShown();
 }
@@ -230,6 +240,15 @@ void LogView::scrollToEnd()
 {
     m_adjusting = true;
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    m_adjusting = false;
+}
+
+// The operator's top line, as near as the view's height allows: a window
+// enlarged past the end of the log and made small again shows it again.
+void LogView::keepPlace()
+{
+    m_adjusting = true;
+    verticalScrollBar()->setValue(m_place);
     m_adjusting = false;
 }
 

@@ -67,6 +67,7 @@ private:
     void updateVerticalRange();
     void updateHorizontalRange();
     void scrollToEnd();
+    void keepPlace();
     void ensureCaretVisible();
     void moveCaret(qsizetype position, bool keepAnchor);
     qsizetype positionAt(const QPoint &point) const;
@@ -87,6 +88,7 @@ private:
     qsizetype m_shownLines = 1;
     qsizetype m_shownLastLength = 0;
     bool m_follow = true;
+    int m_place = 0; // the top line the operator scrolled to
     bool m_adjusting = false;
 };
 

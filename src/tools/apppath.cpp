@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <utility>
 
 namespace zentrel {
 
@@ -47,9 +48,9 @@ QString AppPath()
     return directory;
 }
 
-void overrideAppPath(const QString &directory)
+QString overrideAppPath(const QString &directory)
 {
-    overridden() = directory;
+    return std::exchange(overridden(), directory);
 }
 
 } // namespace zentrel

@@ -18,7 +18,8 @@ QString AppPath();
 // pinned ports/ links are found again.
 QString homeFor(const QString &programDirectory, const QString &installedBinDirectory);
 
-// Lets a test run the program's code against a directory of its own.
-void overrideAppPath(const QString &directory);
+// Lets a test run the program's code against a directory of its own (empty:
+// the program's own again); returns the directory overridden before.
+QString overrideAppPath(const QString &directory);
 
 } // namespace zentrel

@@ -7,6 +7,27 @@
 
 using namespace zentrel::test;
 
+namespace {
+
+// Where the real program's controls stand in their windows, read off the
+// same windows built here: the Exit button, Configure Strings, and the quick
+// strings dialog's OK, as xdotool's window-relative coordinates.
+QHash<QString, QStringList> controlSpots()
+{
+    const TerminalHarness here;
+    here.window->CfgStrCmd_Click();
+    QHash<QString, QStringList> spots;
+    for (QWidget *control : {static_cast<QWidget *>(here.find<QPushButton>("ExitCmd")),
+                             static_cast<QWidget *>(here.find<QPushButton>("CfgStrCmd")),
+                             here.window->stringsDialog()->findChild<QWidget *>("cmdOK")}) {
+        const QPoint at = control->mapTo(control->window(), control->rect().center());
+        spots.insert(control->objectName(), {QString::number(at.x()), QString::number(at.y())});
+    }
+    return spots;
+}
+
+} // namespace
+
 // Where the program ends, its real boxes answered as an operator would: by keys
 // and clicks on X11, from within the process offscreen, where nothing else can;
 // and what an operator's keys reach on the way.
@@ -36,6 +57,9 @@ private Q_SLOTS:
         QTest::newRow("offscreen: the quick strings box is the dialog's")
             << QByteArray("offscreen") << "pty"
             << "" << QStringList{"StringsFrm"} << good << good;
+        QTest::newRow("openbox: enlarged, held at its smallest, maximised; Exit where it went")
+            << QByteArray("openbox") << "pty"
+            << "enlarge" << QStringList() << good << good;
         QTest::newRow("openbox: the quick strings dialog takes the keys at once")
             << QByteArray("openbox") << "pty"
             << "strings" << QStringList() << good << iniWith("1", "Hex", {"a\"XY\""});
@@ -57,7 +81,7 @@ private Q_SLOTS:
         QFETCH(QStringList, boxes);
         QFETCH(QByteArray, ini);
         QFETCH(QByteArray, saved);
-        const QString tools = "which Xvfb xdotool openbox weston >/dev/null";
+        const QString tools = "which Xvfb xdotool wmctrl openbox weston >/dev/null";
         if (platform != "offscreen" && QProcess::execute("sh", {"-c", tools})) {
             QVERIFY2(qgetenv("CI") != "true", "a display tool is missing (scripts/deps.sh)");
             QSKIP("a display server or xdotool is missing (scripts/deps.sh installs them)");
@@ -127,11 +151,18 @@ private Q_SLOTS:
                 environment.insert("ASAN_OPTIONS",
                                    environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
         } else { // Xvfb picks a free display and writes its number to the descriptor given.
-            const QString display = run("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"}, "\n");
+            const QStringList xvfb{"-displayfd",   "1",         "-screen", "0",
+                                   "1920x1080x24", "-nolisten", "tcp"};
+            const QString display = run("Xvfb", xvfb, "\n");
             environment.insert("DISPLAY", ':' + display.trimmed());
             if (platform == "openbox")
                 QVERIFY(!run("openbox", {"--startup", "echo managing"}, "managing").isEmpty());
         }
+        const auto spots = controlSpots();
+        const auto click = [&](const QString &window, const QString &control) {
+            run("xdotool", QStringList{"mousemove", "--window", window} + spots.value(control) +
+                               QStringList{"click", "1"});
+        };
         QVERIFY(QFile::copy(ZENTREL_PROGRAM_PATH, dir.filePath("zentrel")));
         ChildProcess zentrel(dir.filePath("zentrel"), {}, environment);
         if (platform == "wayland") {
@@ -168,18 +199,46 @@ private Q_SLOTS:
                 break;
             }
             if (play == "strings") { // Configure Strings clicked; the keys go where the focus is
-                run("xdotool", {"mousemove", "--window", seen.last(), "444", "128", "click", "1"});
+                click(seen.last(), "CfgStrCmd");
                 const QStringList dialog{"search", "--onlyvisible", "--name", "^Quick String"};
                 QString id;
                 for (int tries = 0; id.isEmpty() && tries < 80; ++tries, QTest::qWait(100))
                     id = run("xdotool", dialog).section(u'\n', 0, 0);
                 run("xdotool", {"type", "\"XY\""});
-                run("xdotool", {"mousemove", "--window", id, "204", "168", "click", "1"}); // OK
+                click(id, "cmdOK");
+            }
+            if (play == "enlarge") { // by the window manager; the size it leaves the window at
+                const QString id = seen.last();
+                const auto size = [&] {
+                    const QString geometry =
+                        run("xdotool", {"getwindowgeometry", id}).section("Geometry: ", 1);
+                    return QSize(geometry.section('x', 0, 0).toInt(),
+                                 geometry.section('x', 1).toInt());
+                };
+                const auto after = [&](const QString &tool, const QStringList &arguments) {
+                    const QSize was = size();
+                    run(tool, arguments);
+                    QSize is = was;
+                    for (int tries = 0; is == was && tries < 80; ++tries, QTest::qWait(100))
+                        is = size();
+                    return is;
+                };
+                QCOMPARE(size(), QSize(521, 448));
+                QCOMPARE(after("xdotool", {"windowsize", id, "1280", "800"}), QSize(1280, 800));
+                QCOMPARE(after("xdotool", {"windowsize", id, "300", "200"}), QSize(521, 448));
+                const QSize full =
+                    after("wmctrl", {"-i", "-r", id, "-b", "add,maximized_vert,maximized_horz"});
+                QVERIFY2(full.width() == 1920 && full.height() > 1000 && full.height() < 1080,
+                         qPrintable(QString("%1x%2").arg(full.width()).arg(full.height())));
+                // Exit, as far from the corner as at the smallest.
+                run("xdotool", {"mousemove", "--window", id, QString::number(full.width() - 33),
+                                QString::number(full.height() - 24), "click", "1"});
+                break;
             }
             if (platform == "openbox")
                 run("xdotool", {"windowactivate", "--sync", seen.last(), "key", "alt+F4"});
             else // no window manager, no close box: the Exit button
-                run("xdotool", {"mousemove", "--window", seen.last(), "488", "424", "click", "1"});
+                click(seen.last(), "ExitCmd");
         }
         QVERIFY2(zentrel.waitForExit(5000) == 0, qPrintable(zentrel.errors().right(3000)));
         QCOMPARE(dir.readIni(), saved);

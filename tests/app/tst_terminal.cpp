@@ -1,4 +1,5 @@
 #include "app/aboutbox.h"
+#include "devices/devicepanel.h"
 #include "serial/com.h"
 #include "showctl/showctllayout.h"
 #include "terminalharness.h"
@@ -8,8 +9,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSerialPort>
 #include <QWheelEvent>
+
+#include <cmath>
 
 using namespace zentrel;
 using namespace zentrel::test;
@@ -46,6 +51,60 @@ std::pair<int, int> fit(QWidget *widget)
     if (auto *list = qobject_cast<QComboBox *>(widget)) // a hint for the items it holds now
         list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return {std::max(widget->sizeHint().width(), widget->minimumSizeHint().width()), has};
+}
+
+// How many shown controls with a caption or items were checked, and how many of them are clipped.
+std::pair<int, int> checkTexts(const QWidget *window)
+{
+    int checked = 0, clipped = 0;
+    for (auto *widget : window->findChildren<QWidget *>()) {
+        const ControlSpec *row = specOf(widget);
+        if (!row || row->kind == ControlKind::Text || widget->isHidden() || !++checked)
+            continue;
+        if (const auto [needs, has] = fit(widget); needs > has && ++clipped)
+            qWarning("%s %s: needs %d px, has %d px",
+                     qPrintable(widget->parentWidget()->objectName()), row->name, needs, has);
+    }
+    return {checked, clipped};
+}
+
+constexpr QSize kSmallest(521, 448);
+
+struct Place
+{
+    QRect rect;
+    QSize parent;
+};
+
+QHash<const QWidget *, Place> placesOf(const QWidget *window)
+{
+    QHash<const QWidget *, Place> places;
+    for (const auto *widget : window->findChildren<QWidget *>())
+        places.insert(widget, {widget->geometry(), widget->parentWidget()->size()});
+    return places;
+}
+
+// One axis of an anchored control: a named edge keeps the distance it had at the smallest (a far
+// edge may be `slack` pixels further), the length grows only between two named edges.
+bool followsAxis(int start0, int length0, int parent0, int start, int length, int parent,
+                 bool nearEdge, bool farEdge, int slack)
+{
+    const int far0 = parent0 - start0 - length0, far = parent - start - length;
+    return ((farEdge && !nearEdge) || start == start0) &&
+           (!farEdge || (far >= far0 && far <= far0 + slack)) &&
+           ((nearEdge && farEdge) || length == length0);
+}
+
+// At whole device pixels, as every table place is: a frame placed half a pixel off loses its edge.
+bool onDeviceGrid(const QWidget *control, const QWidget *window)
+{
+    const qreal ratio = window->devicePixelRatio();
+    const QPoint at = control->mapTo(window, QPoint());
+    for (const int v : {at.x(), at.y()}) {
+        if (std::abs(v * ratio - std::round(v * ratio)) > 1e-6)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -382,7 +441,7 @@ private Q_SLOTS:
         TerminalHarness t(ini);
         const QString file = t.dir.filePath(settings::kFileName);
         if (!ownership.isEmpty()) {
-            ZENTREL_REQUIRE_ROOT();
+            ZENTREL_REQUIRE_ROOT("only root gives a file another owner");
             QVERIFY(setOwnership(file, {ownership[0], ownership[1], ownership[2]}));
         }
         QCOMPARE(com::ProbePort(1), ini.isNull());
@@ -421,6 +480,10 @@ private Q_SLOTS:
         QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QStringLiteral("1"));
         QVERIFY(t.window->VekComm().isOpen());
         QCOMPARE(t.window->VekComm().portNumber(), 1);
+        // What the operator sends next goes to the port held, not the refused one.
+        t.window->SendCommand("PL\r");
+        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        QCOMPARE(four.sentSoFar(), QByteArray());
     }
 
     void aboutBoxOpensOnlyOnTheBareBackground_data()
@@ -509,17 +572,168 @@ private Q_SLOTS:
         t.window->CfgStrCmd_Click();
         t.window->SendCommand("A");
         command.isEmpty() ? t.click("RapidCmd") : t.pick("SCCmdCmb", command);
-        int checked = 0, clipped = 0;
-        for (auto *widget : t.window->findChildren<QWidget *>()) {
-            const ControlSpec *row = specOf(widget);
-            if (!row || row->kind == ControlKind::Text || widget->isHidden() || !++checked)
-                continue;
-            if (const auto [needs, has] = fit(widget); needs > has && ++clipped)
-                qWarning("%s %s: needs %d px, has %d px",
-                         qPrintable(widget->parentWidget()->objectName()), row->name, needs, has);
-        }
+        const auto [checked, clipped] = checkTexts(t.window.get());
         QVERIFY(checked > 90);
         QCOMPARE(clipped, 0);
+    }
+
+    // Sizes asked for in turn ("max": maximised, "normal": restored) and the size the window ends
+    // at; empty: the screen's, maximised. Also run at 150 and 200 %.
+    void enlarged_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("opened: every control at its table place") << QStringList() << kSmallest;
+        QTest::newRow("asked for less: the smallest") << QStringList{"300x200"} << kSmallest;
+        QTest::newRow("1280 by 800") << QStringList{"1280x800"} << QSize(1280, 800);
+        QTest::newRow("grown by odd pixels") << QStringList{"1000x777"} << QSize(1000, 777);
+        QTest::newRow("maximised on a 1920 by 1080 screen") << QStringList{"max"} << QSize();
+        QTest::newRow("3840 by 2160") << QStringList{"3840x2160"} << QSize(3840, 2160);
+        QTest::newRow("maximised and restored: every control back at its table place")
+            << QStringList{"max", "normal"} << kSmallest;
+        QTest::newRow("3840 by 2160 and back to the smallest: every control at its table place")
+            << QStringList{"3840x2160", "521x448"} << kSmallest;
+    }
+
+    void enlarged()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QSize, size);
+        applyFormStyle();
+        TerminalHarness t;
+        Terminal &w = *t.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.minimumSize(), kSmallest);
+        QCOMPARE(w.size(), kSmallest);
+        const auto smallest = placesOf(&w);
+        for (const QString &step : steps) {
+            if (step == "max") {
+                w.showMaximized();
+                // The screen, less a pixel lost to rounding at 150 %.
+                QTRY_VERIFY(w.isMaximized() && w.size() != kSmallest);
+                const QSize short_ = w.screen()->availableGeometry().size() - w.frameSize();
+                QVERIFY2(short_.width() >= 0 && short_.width() <= 1 && short_.height() >= 0 &&
+                             short_.height() <= 1,
+                         qPrintable(QString("%1 x %2").arg(short_.width()).arg(short_.height())));
+            } else if (step == "normal") {
+                w.showNormal();
+                QTRY_VERIFY(!w.isMaximized());
+            } else {
+                const QSize asked(step.section('x', 0, 0).toInt(), step.section('x', 1).toInt());
+                w.resize(asked);
+                QTRY_COMPARE(w.size(), asked.expandedTo(kSmallest));
+            }
+        }
+        if (!size.isEmpty())
+            QTRY_COMPARE(w.size(), size);
+        const auto now = placesOf(&w);
+        // Where a pixel is not a whole number of device pixels, a control may stop a pixel short
+        // of a far edge, on the device's grid.
+        const qreal ratio = w.devicePixelRatio();
+        const int slack = ratio == std::round(ratio) ? 0 : 1;
+        QSet<const QWidget *> anchored;
+        for (const auto &row : Terminal::kAnchors) {
+            const auto *control = t.find<QWidget>(row.name);
+            anchored.insert(control);
+            const QRect was = smallest[control].rect, is = now[control].rect;
+            const QSize from = smallest[control].parent, to = now[control].parent;
+            QVERIFY2(followsAxis(was.x(), was.width(), from.width(), is.x(), is.width(), to.width(),
+                                 row.edges & Qt::LeftEdge, row.edges & Qt::RightEdge, slack),
+                     row.name);
+            QVERIFY2(followsAxis(was.y(), was.height(), from.height(), is.y(), is.height(),
+                                 to.height(), row.edges & Qt::TopEdge, row.edges & Qt::BottomEdge,
+                                 slack),
+                     row.name);
+            QVERIFY2(QRect(QPoint(), to).contains(is), row.name);
+            QVERIFY2(onDeviceGrid(control, &w), row.name);
+        }
+        // The log takes all the room gained, the custom line's field all the width.
+        const QSize gained = w.size() - kSmallest;
+        const QSize logGained = w.log()->size() - Terminal::kLogPlace.toPixels().size();
+        const int fieldGained = now[t.find<QWidget>("CustomTxt")].rect.width() - 5535 / 15;
+        for (const auto &[got, room] : {std::pair{logGained.width(), gained.width()},
+                                        {logGained.height(), gained.height()},
+                                        {fieldGained, gained.width()}})
+            QVERIFY2(got <= room && got >= room - slack, qPrintable(QString::number(got)));
+        for (const auto *child : w.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(child->isWindow() || anchored.contains(child),
+                     qPrintable(child->objectName()));
+        // The panels and the settings column keep their own layout; at the smallest every
+        // control stands where its table puts it.
+        for (auto [widget, place] : now.asKeyValueRange()) {
+            if (const ControlSpec *row = specOf(widget);
+                row && (!anchored.contains(widget) || w.size() == kSmallest))
+                QVERIFY2(place.rect == row->place.toPixels(), row->name);
+        }
+        if (w.size() == kSmallest) {
+            const QRect tabs = Terminal::kTabPlace.toPixels();
+            const QRect strip = t.find<QWidget>("DeviceTab")->geometry();
+            QCOMPARE(w.log()->geometry(), Terminal::kLogPlace.toPixels());
+            QCOMPARE(strip, QRect(tabs.topLeft(), QSize(tabs.width(), strip.height())));
+            QCOMPARE(t.find<QWidget>("DeviceTabPage")->geometry(),
+                     QRect(QPoint(tabs.left(), strip.bottom()), tabs.bottomRight()));
+            for (const auto &panel : kPanels)
+                QCOMPARE(t.find<QWidget>(panel.frame)->geometry(), DevicePanel::kPlace.toPixels());
+        }
+        // No overlap larger than at the smallest: the log's tools on the log's lower frame line,
+        // the panels on the tab page, the strip's tabs on the page's upper line, the Quick
+        // Strings frame right of the tabs.
+        for (const auto *parent : {static_cast<QWidget *>(&w), t.find<QWidget>("Frame1")}) {
+            const auto siblings = parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+            for (const auto *a : siblings) {
+                for (const auto *b : siblings) {
+                    const QSize overlap = (now[a].rect & now[b].rect).size(),
+                                was = (smallest[a].rect & smallest[b].rect).size();
+                    if (a != b && !a->isWindow() && !b->isWindow())
+                        QVERIFY2(overlap.width() <= was.width() && overlap.height() <= was.height(),
+                                 qPrintable(a->objectName() + " over " + b->objectName()));
+                }
+            }
+        }
+        const auto [checked, clipped] = checkTexts(&w);
+        QVERIFY(checked > 30);
+        QCOMPARE(clipped, 0);
+    }
+
+    // Where the log stands after the window changed size, and once more lines came.
+    void logAcrossSizes_data()
+    {
+        QTest::addColumn<int>("scrolledTo"); // -1: left at the end
+        QTest::addColumn<QList<QSize>>("sizes");
+        QTest::newRow("following, enlarged: follows") << -1 << QList<QSize>{{1280, 800}};
+        QTest::newRow("following, enlarged and made small again: follows")
+            << -1 << QList<QSize>{{1280, 800}, kSmallest};
+        QTest::newRow("scrolled away, enlarged: the same top line")
+            << 100 << QList<QSize>{{1280, 800}};
+        QTest::newRow("scrolled away near the end, enlarged past it, made small: the same top line")
+            << 1980 << QList<QSize>{{1280, 800}, kSmallest};
+    }
+
+    void logAcrossSizes()
+    {
+        QFETCH(int, scrolledTo);
+        QFETCH(QList<QSize>, sizes);
+        TerminalHarness t;
+        t.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+        const auto *bar = t.window->log()->verticalScrollBar();
+        const auto fill = [&](int lines) {
+            for (int k = 0; k < lines; ++k)
+                t.window->WriteLog("PL\r", Direction::Sent);
+            QTRY_COMPARE(bar->maximum() + bar->pageStep(), t.window->log()->log().lineCount());
+        };
+        fill(2000);
+        if (scrolledTo >= 0)
+            t.window->log()->verticalScrollBar()->setValue(scrolledTo);
+        for (const QSize &size : sizes) {
+            t.window->resize(size);
+            QTRY_COMPARE(t.window->size(), size);
+        }
+        for (const int more : {0, 50}) {
+            fill(more);
+            QCOMPARE(bar->value(), scrolledTo < 0 ? bar->maximum() : scrolledTo);
+        }
     }
 };
 

@@ -463,13 +463,15 @@ private Q_SLOTS:
         QFETCH(QByteArray, expected);
         QCOMPARE(written(pieces, mode), expected);
         // Received bytes one at a time, as a slow line delivers them, give
-        // the same log.
+        // the same log; a sent command and an empty piece stay whole.
         QList<Piece> bytewise;
         for (const auto &piece : pieces) {
+            if (piece.direction == Direction::Sent || piece.bytes.isEmpty()) {
+                bytewise.append(piece);
+                continue;
+            }
             for (const char c : piece.bytes)
                 bytewise.append({piece.direction, QByteArray(1, c)});
-            if (piece.direction == Direction::Sent || piece.bytes.isEmpty())
-                return;
         }
         QCOMPARE(written(bytewise, mode), expected);
     }
@@ -796,10 +798,9 @@ private Q_SLOTS:
 
     void writeIntoMissingDirectoryFails()
     {
-        overrideAppPath(QStringLiteral("/nonexistent-zentrel-directory"));
+        const AppPathOverride missing(QStringLiteral("/nonexistent-zentrel-directory"));
         QVERIFY(!settings::writeFile("new\r\n"));
         QVERIFY(!settings::readFile());
-        overrideAppPath({});
     }
 
     // Paths relative to a scratch folder holding prefix/bin, the bin
@@ -832,14 +833,15 @@ private Q_SLOTS:
             QVERIFY(root.mkpath(QLatin1String(made)));
         QVERIFY(QFile::link(root.filePath("prefix/bin"), root.filePath("bin-link")));
         QFile::setPermissions(root.filePath("locked"), QFile::ReadOwner | QFile::ExeOwner);
-        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath("data")));
-        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QString data, home;
+        {
+            const EnvironmentOverride dataHome("XDG_DATA_HOME",
+                                               QFile::encodeName(root.filePath("data")));
+            data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+            home = homeFor(root.filePath(programDirectory), root.filePath(installedBinDirectory));
+        }
         const QString program = root.filePath(programDirectory);
-
-        const QString home = homeFor(program, root.filePath(installedBinDirectory));
         const bool dataMade = QFileInfo(data).isDir();
-        qputenv("XDG_DATA_HOME", dataHome);
         QFile::setPermissions(root.filePath("locked"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(home, installed ? data : program);

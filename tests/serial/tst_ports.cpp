@@ -184,6 +184,9 @@ private Q_SLOTS:
         com::overrideSerialDevices([] { return systemDevices; });
     }
 
+    // However a test ends, the next one starts with no serial devices.
+    void cleanup() { systemDevices.clear(); }
+
     void numbering_data()
     {
         QTest::addColumn<QStringList>("pinned"); // "n=target", target empty when dangling
@@ -229,6 +232,57 @@ private Q_SLOTS:
                 present.append(QStringLiteral("%1=%2").arg(n).arg(table[size_t(n)]));
         }
         QCOMPARE(present, expected);
+    }
+
+    // The same rules on real links and devices, read from ports/ at a start:
+    // letters stand for pseudo-terminals, "-" for a link that dangles.
+    void numberingAtStart_data()
+    {
+        QTest::addColumn<QString>("pinned"); // per port number from 0, "." for no link
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<QString>("expected"); // per port number from 0, "." for absent
+        QTest::newRow("two pins in a row among the system's devices") << "..ab"
+                                                                      << "cd"
+                                                                      << ".cabd";
+        QTest::newRow("a dangling pin keeps its number from the system's devices") << ".-a"
+                                                                                   << "bc"
+                                                                                   << "..abc";
+        QTest::newRow("a pinned device is not numbered twice") << "...b"
+                                                               << "abc"
+                                                               << ".acb";
+        QTest::newRow("pins either side of the system's devices") << "a..b"
+                                                                  << "cd"
+                                                                  << "acdb";
+    }
+
+    void numberingAtStart()
+    {
+        QFETCH(QString, pinned);
+        QFETCH(QString, system);
+        QFETCH(QString, expected);
+        AppDirectory dir;
+        PseudoTerminal devices[4];
+        const auto path = [&devices](QChar letter) {
+            return devices[letter.unicode() - u'a'].slavePath();
+        };
+        const auto at = [](const QString &row, int n) { return n < row.size() ? row[n] : u'.'; };
+        for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
+            const QChar pin = at(pinned, n);
+            if (pin == u'.')
+                QVERIFY(QFile::remove(dir.filePath(QStringLiteral("ports/COM%1").arg(n))));
+            else if (pin != u'-')
+                dir.pin(n, path(pin));
+        }
+        for (const QChar device : system)
+            systemDevices.append(path(device));
+        QList<int> present;
+        for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
+            const QChar device = at(expected, n);
+            QCOMPARE(com::devicePath(n), device == u'.' ? QString() : path(device));
+            if (device != u'.')
+                present.append(n);
+        }
+        QCOMPARE(com::ProbePorts(), present);
     }
 
     void probe_data()
@@ -695,11 +749,12 @@ private Q_SLOTS:
         QCOMPARE(second.sentSoFar(300), QByteArray());
         QCOMPARE(unrelated.back()->sentSoFar(300), QByteArray());
         if (signalNumber == SIGKILL) { // at a new start the stale pin is no port either
-            QFile::link(dir.path(), dir.path() + "-again");
-            overrideAppPath(dir.path() + "-again");
-            QVERIFY(com::devicePath(1).isEmpty());
-            overrideAppPath(dir.path());
-            QFile::remove(dir.path() + "-again");
+            const QString again = dir.path() + "-again";
+            QVERIFY(QFile::link(dir.path(), again));
+            const AppPathOverride restart(again);
+            const bool absent = com::devicePath(1).isEmpty();
+            QFile::remove(again);
+            QVERIFY(absent);
         }
 
         // Started again, on its own pin left stale or afresh.
@@ -712,7 +767,6 @@ private Q_SLOTS:
         QVERIFY(sim->waitForLine("request PL"));
         QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 5000);
         QCOMPARE(messages.shown.size(), shown);
-        systemDevices.clear();
     }
 
     void reconnect_data()
@@ -815,6 +869,15 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 5000);
             window.SendCommand("PL\r");
             QCOMPARE(back->read(3), QByteArray("PL\r"));
+            if (replug == "link") { // pulled a second time, and back again
+                PseudoTerminal third;
+                back->unplug();
+                QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
+                dir.pin(1, third);
+                QTRY_VERIFY_WITH_TIMEOUT(link.isOpen(), 5000);
+                window.SendCommand("PL\r");
+                QCOMPARE(third.read(3), QByteArray("PL\r"));
+            }
         } else {
             back->write("R\r");
             runFor(1500);
@@ -825,7 +888,6 @@ private Q_SLOTS:
         if (replug == "exit")
             QVERIFY(dir.readIni().startsWith("Port: 1\r\n"));
         QCOMPARE(messages.texts(), QStringList{kLineError});
-        systemDevices.clear();
     }
 
     // Refused ports as an unprivileged user meets them: as root, each case builds real devices and
@@ -860,7 +922,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(QStringList, facts);
         const QString ports = setup.section(u' ', 0, 0), lock = setup.section(u' ', 1);
-        ZENTREL_REQUIRE_ROOT();
+        ZENTREL_REQUIRE_ROOT("devices and locks of other users, then run as nobody");
         const auto *dialout = ::getgrnam("dialout"); // never nobody's group
         const Ownership mine{0600, kOtherOwner, kOtherGroup},
             group{0660, 0, dialout ? int(dialout->gr_gid) : 0};

@@ -16,14 +16,15 @@ namespace zentrel::test {
 class AppDirectory
 {
 public:
-    AppDirectory()
+    AppDirectory() : m_before(overrideAppPath(m_dir.path()))
     {
-        overrideAppPath(m_dir.path());
         QDir(m_dir.path()).mkpath(QStringLiteral("ports"));
         for (int n = com::kLowestPort; n <= com::kHighestPort; ++n)
             unpin(n);
     }
-    ~AppDirectory() { overrideAppPath(QString()); }
+    ~AppDirectory() { overrideAppPath(m_before); }
+    AppDirectory(const AppDirectory &) = delete;
+    AppDirectory &operator=(const AppDirectory &) = delete;
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
@@ -60,6 +61,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_before;
 };
 
 } // namespace zentrel::test

@@ -82,32 +82,44 @@ struct TerminalHarness
     std::unique_ptr<Terminal> window;
 };
 
+// What the operator does at the save dialog, checking it on the way.
+inline void playSaveDialog(const QString &name, const QString &filter)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+    QVERIFY(dialog);
+    auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    QVERIFY(types && types->count() == 2);
+    QCOMPARE(types->itemText(0) + types->itemText(1), "Log files (*.log)All files (*.*)");
+    if (!filter.isEmpty()) {
+        // As the operator would: through the dialog's own filter list.
+        const int index = types->findText(filter);
+        types->setCurrentIndex(index);
+        Q_EMIT types->activated(index);
+        Q_EMIT types->textActivated(filter);
+    }
+    dialog->selectFile(name);
+    QTimer::singleShot(0, [] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Yes)->click();
+    });
+    static_cast<QDialog *>(dialog)->accept();
+    // Under all files, a name without a dot is listed too.
+    const QStringList patterns = dialog->findChild<QFileSystemModel *>()->nameFilters();
+    QVERIFY(filter.isEmpty() || QDir::match(patterns, QStringLiteral("README")));
+}
+
 // Plays the operator at the save dialog: picks the filter, types the name
-// and, when asked whether to replace a file, answers yes.
+// and, when asked whether to replace a file, answers yes. A check that fails
+// on the way closes whatever dialog is open, so the test ends there rather
+// than at CTest's timeout.
 inline void answerSaveDialog(const QString &name, const QString &filter = {})
 {
     QTimer::singleShot(0, [name, filter] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-        QVERIFY(types && types->count() == 2);
-        QCOMPARE(types->itemText(0) + types->itemText(1), "Log files (*.log)All files (*.*)");
-        if (!filter.isEmpty()) {
-            // As the operator would: through the dialog's own filter list.
-            const int index = types->findText(filter);
-            types->setCurrentIndex(index);
-            Q_EMIT types->activated(index);
-            Q_EMIT types->textActivated(filter);
+        playSaveDialog(name, filter);
+        if (QTest::currentTestFailed()) {
+            if (auto *open = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                open->reject();
         }
-        dialog->selectFile(name);
-        QTimer::singleShot(0, [] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                box->button(QMessageBox::Yes)->click();
-        });
-        static_cast<QDialog *>(dialog)->accept();
-        // Under all files, a name without a dot is listed too.
-        const QStringList patterns = dialog->findChild<QFileSystemModel *>()->nameFilters();
-        QVERIFY(filter.isEmpty() || QDir::match(patterns, QStringLiteral("README")));
     });
 }
 

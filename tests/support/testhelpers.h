@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/apppath.h"
+
 #include <QByteArray>
 #include <QEventLoop>
 #include <QFile>
@@ -11,18 +13,58 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Handing a file to another owner or group takes root, as CI runs the suite;
-// elsewhere the test is skipped, never quietly passed.
-#define ZENTREL_REQUIRE_ROOT()                                                                     \
+// Some cases take root (handing a file to another owner, mounting a file
+// system, becoming another user), as CI runs the suite; for a developer who
+// is not root they are skipped, saying what they need, never quietly passed.
+#define ZENTREL_REQUIRE_ROOT(why)                                                                  \
     do {                                                                                           \
         if (::geteuid() != 0) {                                                                    \
             if (!qEnvironmentVariableIsEmpty("CI"))                                                \
                 QFAIL("CI runs the suite as root");                                                \
-            QSKIP("only root can give a file another owner");                                      \
+            QSKIP("needs root: " why);                                                             \
         }                                                                                          \
     } while (false)
 
 namespace zentrel::test {
+
+// AppPath points at a directory while this lives, and back at what it
+// pointed at before, however the test ends.
+class AppPathOverride
+{
+public:
+    explicit AppPathOverride(const QString &directory) : m_before(overrideAppPath(directory)) {}
+    ~AppPathOverride() { overrideAppPath(m_before); }
+    AppPathOverride(const AppPathOverride &) = delete;
+    AppPathOverride &operator=(const AppPathOverride &) = delete;
+
+private:
+    QString m_before;
+};
+
+// An environment variable set while this lives, and as it was afterwards.
+class EnvironmentOverride
+{
+public:
+    EnvironmentOverride(const char *name, const QByteArray &value)
+        : m_name(name), m_was(qEnvironmentVariableIsSet(name)), m_before(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~EnvironmentOverride()
+    {
+        if (m_was)
+            qputenv(m_name, m_before);
+        else
+            qunsetenv(m_name);
+    }
+    EnvironmentOverride(const EnvironmentOverride &) = delete;
+    EnvironmentOverride &operator=(const EnvironmentOverride &) = delete;
+
+private:
+    const char *m_name;
+    bool m_was;
+    QByteArray m_before;
+};
 
 // Lets the event loop run, idle or busy, for the given time.
 inline void runFor(int milliseconds)
