@@ -236,15 +236,15 @@ double startSeconds(bool silentServers)
 {
     test::AppDirectory dir;
     test::PseudoTerminal device;
-    std::vector<std::unique_ptr<test::SilentServer>> silent;
+    std::vector<std::unique_ptr<test::Listener>> silent;
     for (int n = com::kLowestPort; n <= com::kHighestPort; ++n) {
-        if (n == 2)
+        if (n == 2) {
             dir.pin(n, device);
-        else if (silentServers)
-            dir.pinServer(
-                n, "rfc2217://127.0.0.1:" +
-                       QByteArray::number(
-                           silent.emplace_back(std::make_unique<test::SilentServer>())->port()));
+        } else if (silentServers) {
+            silent.push_back(std::make_unique<test::Listener>(0));
+            silent.back()->silence();
+            dir.pinServer(n, "rfc2217://127.0.0.1:" + QByteArray::number(silent.back()->port()));
+        }
     }
     dir.writeIni(settingsFor("Standard"));
     test::RecordingMessages messages;

@@ -1,8 +1,7 @@
 /* Preloaded into ser2net by the tests: a pseudo-terminal has no modem lines,
- * so the ioctls that read and set them fail and ser2net never acknowledges a
- * request to set DTR or RTS. Where the device refuses them, this keeps the
- * lines itself, lets the calls succeed, and writes each change to the file
- * named by ZENTREL_MODEM_LOG. */
+ * so ser2net cannot set DTR or RTS there and never acknowledges the request.
+ * Where the device refuses those ioctls, this keeps the lines itself and
+ * writes each change to the file ZENTREL_MODEM_LOG names. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -11,45 +10,29 @@
 #include <stdlib.h>
 #include <sys/ioctl.h>
 
-static int lines = TIOCM_DSR | TIOCM_CTS | TIOCM_CD;
-
-static void record(void)
-{
-    const char *path = getenv("ZENTREL_MODEM_LOG");
-    FILE *log = path ? fopen(path, "a") : NULL;
-    if (!log)
-        return;
-    fprintf(log, "dtr %d rts %d\n", (lines & TIOCM_DTR) != 0, (lines & TIOCM_RTS) != 0);
-    fclose(log);
-}
-
 int ioctl(int fd, unsigned long request, ...)
 {
+    static int lines = TIOCM_DSR | TIOCM_CTS | TIOCM_CD;
     va_list arguments;
     va_start(arguments, request);
     int *bits = va_arg(arguments, int *);
     va_end(arguments);
-    int (*real)(int, unsigned long, ...) =
-        (int (*)(int, unsigned long, ...))dlsym(RTLD_NEXT, "ioctl");
+    int (*real)(int, unsigned long, ...) = dlsym(RTLD_NEXT, "ioctl");
     const int result = real(fd, request, bits);
     if (result == 0 || (errno != ENOTTY && errno != EINVAL))
         return result;
-    switch (request) {
-    case TIOCMGET:
+    if (request == TIOCMGET)
         *bits = lines;
-        return 0;
-    case TIOCMSET:
-        lines = *bits;
-        break;
-    case TIOCMBIS:
-        lines |= *bits;
-        break;
-    case TIOCMBIC:
-        lines &= ~*bits;
-        break;
-    default:
+    else if (request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC)
+        lines = request == TIOCMSET ? *bits : request == TIOCMBIS ? lines | *bits : lines & ~*bits;
+    else
         return result;
+    FILE *log = request != TIOCMGET && getenv("ZENTREL_MODEM_LOG")
+                    ? fopen(getenv("ZENTREL_MODEM_LOG"), "a")
+                    : NULL;
+    if (log) {
+        fprintf(log, "dtr %d rts %d\n", (lines & TIOCM_DTR) != 0, (lines & TIOCM_RTS) != 0);
+        fclose(log);
     }
-    record();
     return 0;
 }
