@@ -141,7 +141,7 @@ QList<QList<QByteArray>> socketsOf(qint64 pid)
     const QString proc = QStringLiteral("/proc/%1/").arg(pid);
     QSet<QByteArray> inodes;
     for (const auto &fd : QDir(proc + "fd").entryInfoList(QDir::System | QDir::NoDotAndDotDot))
-        inodes.insert(fd.symLinkTarget().section(u'[', 1).chopped(1).toLatin1());
+        inodes.insert(fd.symLinkTarget().section(u'[', 1).section(u']', 0, 0).toLatin1());
     QList<QList<QByteArray>> sockets;
     for (const QString table : {"tcp", "tcp6", "udp", "udp6"}) {
         for (const QByteArray &line : fileContent(proc + "net/" + table).split('\n')) {
