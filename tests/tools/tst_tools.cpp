@@ -40,6 +40,8 @@ void press(StringsFrm *dialog, const char *button)
     QTest::mouseClick(dialog->findChild<QPushButton *>(QLatin1StringView(button)), Qt::LeftButton);
 }
 
+const QString kLineError = QStringLiteral("Error on COM1, port may be in use already!");
+
 const QList<QByteArray> kStrings = {"\"S1\" h0d", "\"S2\" h0d", "\"S3\" h0d", "", "\"PL"};
 
 int sentLines(const QByteArray &log)
@@ -583,6 +585,12 @@ private Q_SLOTS:
         t.device.unplug();
         t.dir.unpin(1);
         QTRY_VERIFY(!t.window->VekComm().isOpen());
+        // A send that fails leaves the last command and the log as they were.
+        t.window->SendCommand("B");
+        QCOMPARE(t.messages.texts(), QStringList{kLineError});
+        QCOMPARE(t.window->LastCommand(), QByteArray("A"));
+        QCOMPARE(t.logText(), QByteArray("Command Sent:  A"));
+        t.messages.clear();
 
         PseudoTerminal replacement;
         QByteArray duringBox;
@@ -593,7 +601,7 @@ private Q_SLOTS:
         };
         t.click("RapidCmd");
         QTRY_COMPARE(t.messages.shown.size(), 1);
-        QCOMPARE(t.messages.last(), QStringLiteral("Error on COM1, port may be in use already!"));
+        QCOMPARE(t.messages.last(), kLineError);
         QCOMPARE(duringBox, QByteArray());
         // Once the box is gone, the resends reopen the port and go on.
         QCOMPARE(replacement.read(10), QByteArray(10, 'A'));
