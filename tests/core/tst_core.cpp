@@ -269,6 +269,9 @@ private Q_SLOTS:
         row("port beyond any integer", "socket://h:99999999999999999999", "out of range");
         row("IPv6 address without brackets", "socket://::1:4001", "in brackets");
         row("byte beyond ASCII", "socket://h\xe9:1", "byte <E9>");
+        row("no host", "socket://:4001", "no host");
+        row("unclosed bracket", "rfc2217://[::1:4001", "no closing bracket");
+        row("space in the host", "socket://a b:1", "\"a b\" is not a host name");
     }
 
     void networkPin()
