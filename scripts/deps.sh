@@ -16,11 +16,14 @@ packages=(
 case "${1:-}" in
     # The format check, the sanitizer build and the fuzz targets (clang-format,
     # clang with libFuzzer), the static checks and the coverage report; the
-    # screenshot and the window geometry a title bar is read from.
+    # screenshot and the window geometry a title bar is read from; the serial
+    # device server the network ports are tested against.
     --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr
-                       imagemagick x11-utils) ;;
-    # scripts/stress-test.sh: the sanitizer build, and the load beside it.
-    --stress) packages+=(clang-format-14 clang libclang-rt-14-dev stress-ng) ;;
+                       imagemagick x11-utils ser2net) ;;
+    # scripts/stress-test.sh, after the test list: the load beside the suite.
+    --stress) packages+=(stress-ng) ;;
+    # bench/run.sh: the network benchmark's server.
+    --bench) packages+=(ser2net) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
     --package) packages+=(dpkg-dev) ;;
     # tests/package/package-test.sh: the checkers, and the tools to run the
