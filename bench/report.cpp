@@ -22,6 +22,11 @@ void Report::info(const QString &figure, const QString &value)
     row(figure, value, QStringLiteral("-"), QStringLiteral("-"));
 }
 
+void Report::context(const QString &figure, const QString &value, const QString &target)
+{
+    row(figure, value, target, QStringLiteral("-"));
+}
+
 void Report::row(const QString &figure, const QString &value, const QString &target,
                  const QString &verdict)
 {

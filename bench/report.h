@@ -18,6 +18,9 @@ public:
     void goal(const QString &figure, const QString &value, const QString &target, bool met);
     // A figure shown for context only.
     void info(const QString &figure, const QString &value);
+    // A figure beside a goal that something other than the program decides
+    // (another program's speed, the machine's load): never a missed goal.
+    void context(const QString &figure, const QString &value, const QString &target);
 
     int exitCode() const { return m_missed ? 1 : 0; }
 

@@ -6,7 +6,8 @@
 #   bench/run.sh                     build and run in build/dev
 #   bench/run.sh --build-dir DIR     another build directory
 #   bench/run.sh --long              the long log at full size (see README)
-#   bench/run.sh log receive         only these programs (log, receive, rapidfire, replug, spill)
+#   bench/run.sh log receive         only these programs (log, receive, rapidfire, replug,
+#                                    spill, network)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,15 +16,15 @@ programs=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --build-dir) build="${2:?--build-dir needs a directory}"; shift 2 ;;
-        -h|--help) sed -n '2,11s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,10s/^# \{0,1\}//p' "$0"; exit 0 ;;
         --long) export ZENTREL_BENCH_LONG=1; shift ;;
-        log|receive|rapidfire|replug|spill) programs+=("$1"); shift ;;
+        log|receive|rapidfire|replug|spill|network) programs+=("$1"); shift ;;
         *) echo "run.sh: unknown option $1 (try --help)" >&2; exit 2 ;;
     esac
 done
-[ ${#programs[@]} -gt 0 ] || programs=(log receive rapidfire replug spill)
+[ ${#programs[@]} -gt 0 ] || programs=(log receive rapidfire replug spill network)
 
-scripts/deps.sh
+scripts/deps.sh --bench
 if [ "$build" = build/dev ]; then
     scripts/configure.sh dev
 else

@@ -7,9 +7,13 @@
 
 namespace zentrel::bench {
 
-Window::Window(const QByteArray &view)
+Window::Window(const QByteArray &view,
+               const std::function<QByteArray(const QString &device)> &serve)
 {
-    dir.pin(1, farEnd.slavePath());
+    if (serve)
+        dir.pinServer(1, serve(farEnd.slavePath()));
+    else
+        dir.pin(1, farEnd.slavePath());
     dir.writeIni(settingsFor(view));
     terminal = std::make_unique<Terminal>(messages);
     terminal->show();

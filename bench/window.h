@@ -8,15 +8,19 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace zentrel::bench {
 
 // The real main window, shown, with a far end pinned as port 1 and selected
-// by the settings file, as after a start.
+// by the settings file, as after a start. Given `serve`, the far end is the
+// device of a server that function starts, and port 1 is pinned to the
+// address it returns.
 struct Window
 {
-    explicit Window(const QByteArray &view = "Standard");
+    explicit Window(const QByteArray &view = "Standard",
+                    const std::function<QByteArray(const QString &device)> &serve = {});
 
     void click(const char *button);
     // Serves the event loop for the given time.

@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${FUZZ_SECONDS:-60}"
-targets=(customnotation settingsfile logrenderer showctlencoder)
+targets=(customnotation settingsfile logrenderer showctlencoder telnetcodec)
 
 scripts/configure.sh fuzz
 cmake --build --preset fuzz >/dev/null
@@ -34,23 +34,26 @@ run_one() {
 status=0
 pids=()
 names=()
+wait_all() {
+    for i in "${!pids[@]}"; do
+        if wait "${pids[$i]}"; then
+            echo "fuzz_${names[$i]}: $(grep -m1 -o 'stat::number_of_executed_units: [0-9]*' "$out/${names[$i]}.log" | awk '{print $2}') runs, no finding"
+        else
+            echo "fuzz_${names[$i]}: FAILED" >&2
+            tail -n 60 "$out/${names[$i]}.log" >&2
+            status=1
+        fi
+    done
+    pids=()
+    names=()
+}
 for name in "${targets[@]}"; do
     run_one "$name" &
     pids+=($!)
     names+=("$name")
     # Two at a time: one per core.
-    if [ ${#pids[@]} -eq 2 ]; then
-        for i in 0 1; do
-            if wait "${pids[$i]}"; then
-                echo "fuzz_${names[$i]}: $(grep -m1 -o 'stat::number_of_executed_units: [0-9]*' "$out/${names[$i]}.log" | awk '{print $2}') runs, no finding"
-            else
-                echo "fuzz_${names[$i]}: FAILED" >&2
-                tail -n 60 "$out/${names[$i]}.log" >&2
-                status=1
-            fi
-        done
-        pids=()
-        names=()
-    fi
+    [ ${#pids[@]} -eq 2 ] && wait_all
 done
+# An odd one out runs alone.
+wait_all
 exit "$status"

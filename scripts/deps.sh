@@ -16,13 +16,17 @@ packages=(
 case "${1:-}" in
     # The format check, the sanitizer build and the fuzz targets (clang-format,
     # clang with libFuzzer), the static checks and the coverage report; the
-    # screenshot and the window geometry a title bar is read from; the screen
-    # reader test and benchmark: a D-Bus session of their own (dbus-run-session),
-    # the AT-SPI bus and the pyatspi client.
+    # screenshot and the window geometry a title bar is read from; the serial
+    # device server the network ports are tested against; the screen reader
+    # test: a D-Bus session of its own (dbus-run-session), the AT-SPI bus and
+    # the pyatspi client.
     --test) packages+=(clang-format-14 clang libclang-rt-14-dev clang-tidy-14 clazy gcovr
-                       imagemagick x11-utils dbus-daemon at-spi2-core python3-pyatspi) ;;
-    # scripts/stress-test.sh: the sanitizer build, and the load beside it.
-    --stress) packages+=(clang-format-14 clang libclang-rt-14-dev stress-ng) ;;
+                       imagemagick x11-utils ser2net dbus-daemon at-spi2-core python3-pyatspi) ;;
+    # scripts/stress-test.sh, after the test list: the load beside the suite.
+    --stress) packages+=(stress-ng) ;;
+    # bench/run.sh: the network benchmark's server, and the screen reader's
+    # listener beside the receive flood.
+    --bench) packages+=(ser2net dbus-daemon at-spi2-core python3-pyatspi) ;;
     # scripts/package.sh: dpkg-shlibdeps, dpkg-gencontrol and dpkg-buildflags.
     --package) packages+=(dpkg-dev) ;;
     # tests/package/package-test.sh: the checkers, and the tools to run the

@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/deps.sh --test
 scripts/deps.sh --stress
 scripts/configure.sh asan
 cmake --build --preset asan

@@ -1,35 +1,32 @@
 #include "serial/com.h"
 
 #include "serial/deviceidentity.h"
+#include "serial/pinreader.h"
 #include "serial/portaccess.h"
 #include "tools/apppath.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace zentrel::com {
 
 namespace {
 
-QString pinLink(int n)
-{
-    return portsDirectory() + QStringLiteral("COM%1").arg(n);
-}
-
-Pins readPins()
+// A pin claims a device for its number: a network pin claims none.
+Pins readPins(std::array<Pin::Kind, kPortCount> &kinds)
 {
     Pins pins;
     for (int n = kLowestPort; n <= kHighestPort; ++n) {
-        const QFileInfo link(pinLink(n));
+        const Pin pin = readPin(n);
+        kinds[size_t(n)] = pin.kind;
         // A dangling link pins too: the number stays reserved, the port absent.
-        if (link.isSymLink() || link.exists())
-            pins[size_t(n)] = link.canonicalFilePath();
+        if (pin.kind == Pin::Kind::Link)
+            pins[size_t(n)] = QFileInfo(pinPath(n)).canonicalFilePath();
+        else if (pin.kind == Pin::Kind::Network)
+            pins[size_t(n)] = QString();
     }
     return pins;
 }
@@ -111,7 +108,7 @@ namespace {
 // What a number means for the run, settled when it is first asked for.
 struct PortDevice
 {
-    enum class Kind { None, Pinned, Found };
+    enum class Kind { None, Pinned, Found, Network };
     Kind kind = Kind::None;
     // Pinned: the links it was last seen through; Found: the node the
     // device was last seen at.
@@ -128,102 +125,14 @@ struct Numbering
     std::array<PortDevice, kPortCount> ports;
 };
 
-struct Chain
-{
-    bool linked = false;
-    QString signature; // every link's place, inode, change time and target
-    QString node;      // canonical end; empty when it dangles
-    QStringList folders;
-    bool staleSimulator = false;
-};
-
-QString firstLine(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readLine(256).trimmed())
-                                          : QString();
-}
-
-// The start of a process in clock ticks after boot, empty when none runs.
-QString processStart(const QString &pid)
-{
-    const QString stat = firstLine(QStringLiteral("/proc/%1/stat").arg(pid));
-    const auto fields = stat.mid(stat.lastIndexOf(u')') + 2).split(u' ');
-    return fields.size() > 19 ? fields.at(19) : QString();
-}
-
-// The simulator leaves ports/COM<n>.sim beside its pin, naming the pin's
-// target and the process that made it, so a pin it left behind when killed
-// can be told from the pin of one that runs.
-bool staleSimulatorPin(const QString &link, const QString &target)
-{
-    QFile marker(link + QStringLiteral(".sim"));
-    if (!marker.open(QIODevice::ReadOnly))
-        return false;
-    QHash<QString, QString> fields;
-    for (const auto &line : QString::fromLocal8Bit(marker.readAll()).split(u'\n')) {
-        const auto space = line.indexOf(u' ');
-        if (space > 0)
-            fields.insert(line.left(space), line.mid(space + 1));
-    }
-    if (fields.value(QStringLiteral("target")) != target)
-        return false;
-    const QString start = processStart(fields.value(QStringLiteral("pid")));
-    return start.isEmpty() || start != fields.value(QStringLiteral("start")) ||
-           firstLine(QStringLiteral("/proc/sys/kernel/random/boot_id")) !=
-               fields.value(QStringLiteral("boot"));
-}
-
-QString existingFolder(QString path)
-{
-    while (!path.isEmpty() && path != QStringLiteral("/") && !QFileInfo(path).isDir())
-        path = QFileInfo(path).path();
-    return path;
-}
-
-Chain readChain(const QString &link)
-{
-    Chain chain;
-    chain.folders.append(existingFolder(QFileInfo(link).path()));
-    QString at = link;
-    for (int hop = 0; hop < 32; ++hop) {
-        struct stat status = {};
-        if (::lstat(QFile::encodeName(at).constData(), &status) != 0)
-            break;
-        if (!S_ISLNK(status.st_mode)) {
-            chain.node = QFileInfo(at).canonicalFilePath();
-            break;
-        }
-        const QString target = QFileInfo(at).symLinkTarget();
-        const QString raw = QFile::symLinkTarget(at);
-        if (hop == 0) {
-            chain.linked = true;
-            chain.staleSimulator = staleSimulatorPin(at, raw);
-            // A restarted simulator may get the same node and inode again.
-            chain.signature += firstLine(at + QStringLiteral(".sim")) + u'|';
-        }
-        chain.signature += QStringLiteral("%1 %2 %3.%4 %5|")
-                               .arg(at)
-                               .arg(status.st_ino)
-                               .arg(status.st_ctim.tv_sec)
-                               .arg(status.st_ctim.tv_nsec)
-                               .arg(target);
-        chain.folders.append(existingFolder(QFileInfo(target).path()));
-        at = target;
-    }
-    if (!chain.linked && QFileInfo::exists(link))
-        chain.linked = true; // a plain file in place of a link
-    chain.folders.removeDuplicates();
-    return chain;
-}
-
 Numbering &numbering()
 {
     static Numbering run;
     // Another program directory is another start (tests run many).
     if (run.portsDirectory != portsDirectory()) {
         run = Numbering{portsDirectory(), {}};
-        const auto pins = readPins();
+        std::array<Pin::Kind, kPortCount> kinds{};
+        const auto pins = readPins(kinds);
         const bool allPinned =
             std::all_of(pins.begin(), pins.end(), [](const auto &pin) { return pin.has_value(); });
         QStringList devices;
@@ -234,7 +143,9 @@ Numbering &numbering()
         const auto table = assignPorts(pins, devices);
         for (int n = kLowestPort; n <= kHighestPort; ++n) {
             auto &port = run.ports[size_t(n)];
-            if (pins[size_t(n)]) {
+            if (kinds[size_t(n)] == Pin::Kind::Network) {
+                port.kind = PortDevice::Kind::Network;
+            } else if (pins[size_t(n)]) {
                 port.kind = PortDevice::Kind::Pinned;
                 port.chain = QStringLiteral("settling");
             } else if (!table[size_t(n)].isEmpty()) {
@@ -249,7 +160,7 @@ Numbering &numbering()
 
 QString pinnedPath(int n, PortDevice &port)
 {
-    const Chain chain = readChain(pinLink(n));
+    const Chain chain = readChain(pinPath(n));
     if (!chain.linked || chain.staleSimulator)
         return {};
     if (chain.signature != port.chain) {
@@ -312,10 +223,24 @@ QString devicePath(int n)
         return pinnedPath(n, port);
     case PortDevice::Kind::Found:
         return foundPath(port);
+    case PortDevice::Kind::Network:
     case PortDevice::Kind::None:
         break;
     }
     return {};
+}
+
+std::optional<NetworkPin> networkPin(int n)
+{
+    if (n < kLowestPort || n > kHighestPort ||
+        numbering().ports[size_t(n)].kind != PortDevice::Kind::Network)
+        return std::nullopt;
+    const Pin pin = readPin(n);
+    if (pin.kind == Pin::Kind::Network)
+        return pin.server;
+    NetworkPin gone;
+    gone.problem = QStringLiteral("the file is gone or no longer a plain file");
+    return gone;
 }
 
 void deviceLost(int n)
@@ -330,7 +255,7 @@ QStringList watchFolders(int n)
         return {};
     const auto &port = numbering().ports[size_t(n)];
     if (port.kind == PortDevice::Kind::Pinned)
-        return readChain(pinLink(n)).folders;
+        return readChain(pinPath(n)).folders;
     if (port.kind == PortDevice::Kind::Found)
         return {existingFolder(QFileInfo(port.node).path())};
     return {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/networkpin.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,9 +12,11 @@
 
 // Port numbering and the port probe. Ports are numbers 0 to 16; on this
 // system a link ports/COM<n> beside the program pins number n to a device,
-// and the numbers no link pins go, from 1 up, to the serial devices the
-// system reports, in a fixed order. The numbers are settled once for the
-// run: a device that goes away leaves its number absent, never to another.
+// a plain file there pins it to a port of a serial device server (see
+// serial/pinreader.h), and the numbers nothing pins go, from 1 up, to the
+// serial devices the system reports, in a fixed order. The numbers are
+// settled once for the run: a device that goes away leaves its number
+// absent, never to another.
 namespace zentrel::com {
 
 inline constexpr int kLowestPort = 0;
@@ -43,6 +47,10 @@ QString portsDirectory();
 // simulator's pin whose process has ended is absent, wherever it points.
 QString devicePath(int n);
 
+// The server port n is pinned to, as its file says now (or why it names
+// none); nothing when n is not pinned to a server.
+std::optional<NetworkPin> networkPin(int n);
+
 // The line on port n failed: what stood behind it is gone.
 void deviceLost(int n);
 
@@ -57,12 +65,15 @@ void overrideSerialDevices(std::function<QStringList()> devices);
 // True when port n exists and could be opened at this moment; the port is
 // left closed. A port another program holds (a live lock file, or exclusive
 // use on the device) fails, also for root. A lock file of a process that no
-// longer runs is removed on the way when this user may. Why a port fails is
-// told by checkPort (serial/portaccess.h), which this answers from.
+// longer runs is removed on the way when this user may. A port on a server
+// passes when the server accepts a connection within a second (closed again
+// at once). Why a port fails is told by checkPort (serial/portaccess.h),
+// which this answers from.
 bool ProbePort(int n);
 
 // The numbers ProbePort would accept, in order, asking the system for its
-// serial devices once for the whole round rather than once per number.
+// serial devices once for the whole round rather than once per number, and
+// every server at the same time.
 QList<int> ProbePorts();
 
 } // namespace zentrel::com

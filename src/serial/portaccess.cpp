@@ -1,9 +1,12 @@
 #include "serial/portaccess.h"
 
 #include "serial/com.h"
+#include "serial/networkprobe.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -146,6 +149,11 @@ Refusal permissionRefusal(int n, const QString &devicePath)
 
 Refusal checkPort(int n)
 {
+    if (const auto server = networkPin(n)) {
+        if (!server->valid())
+            return invalidPin(n, *server);
+        return probeServers({{n, *server}}).value(0);
+    }
     const QString path = devicePath(n);
     const Refusal locked = checkLocks(n, path);
     return locked.refused() ? locked : checkDevice(n, path);
@@ -170,9 +178,45 @@ Refusal checkDevice(int n, const QString &path)
 
 ProbeRound probeRound()
 {
+    struct Answers
+    {
+        QString portsDirectory;
+        QElapsedTimer when;
+        QHash<QString, Refusal> byServer; // "n url"
+    };
+    static Answers recent;
+    if (recent.portsDirectory != portsDirectory() || !recent.when.isValid() ||
+        recent.when.hasExpired(kServerAnswerMs))
+        recent = Answers{portsDirectory(), {}, {}};
+
+    std::array<Refusal, kPortCount> answers;
+    QList<std::pair<int, NetworkPin>> servers;
+    const auto key = [](int n, const NetworkPin &server) {
+        return QString::number(n) + u' ' + server.url;
+    };
+    for (int n = kLowestPort; n <= kHighestPort; ++n) {
+        const auto server = networkPin(n);
+        if (!server)
+            answers[size_t(n)] = checkPort(n);
+        else if (!server->valid())
+            answers[size_t(n)] = invalidPin(n, *server);
+        else if (recent.byServer.contains(key(n, *server)))
+            answers[size_t(n)] = recent.byServer.value(key(n, *server));
+        else
+            servers.append({n, *server});
+    }
+    if (!servers.isEmpty()) {
+        const auto probed = probeServers(servers);
+        for (qsizetype i = 0; i < servers.size(); ++i) {
+            answers[size_t(servers[i].first)] = probed.at(i);
+            recent.byServer.insert(key(servers[i].first, servers[i].second), probed.at(i));
+        }
+        recent.when.start();
+    }
+
     ProbeRound round;
     for (int n = kLowestPort; n <= kHighestPort; ++n) {
-        const Refusal refusal = checkPort(n);
+        const Refusal &refusal = answers[size_t(n)];
         if (!refusal.refused())
             round.openable.append(n);
         else if (refusal.told())
@@ -180,6 +224,38 @@ ProbeRound probeRound()
     }
     return round;
 }
+
+namespace {
+
+QString serverProblem(const Refusal &refusal)
+{
+    switch (refusal.reason) {
+    case Refusal::Reason::Refused:
+        return QStringLiteral("the server refused the connection.");
+    case Refusal::Reason::NoRoute:
+        return refusal.detail.isEmpty()
+                   ? QStringLiteral("no route to the server.")
+                   : QStringLiteral("no route to the server (%1).").arg(refusal.detail);
+    case Refusal::Reason::TimedOut:
+        return QStringLiteral("the connection timed out: the server did not answer.");
+    case Refusal::Reason::NameNotFound:
+        return QStringLiteral("host name %1 not found.").arg(refusal.detail);
+    case Refusal::Reason::InUse:
+        return refusal.detail.isEmpty()
+                   ? QStringLiteral("the server closed the connection at once; the port may be "
+                                    "in use.")
+                   : QStringLiteral("the server says the port is in use: \"%1\".")
+                         .arg(refusal.detail);
+    case Refusal::Reason::Dropped:
+        return QStringLiteral("the connection ended: %1.").arg(refusal.detail);
+    case Refusal::Reason::InvalidPin:
+        return refusal.detail + u'.';
+    default:
+        return {};
+    }
+}
+
+} // namespace
 
 QString explain(const QList<Refusal> &refusals)
 {
@@ -221,6 +297,8 @@ QString explain(const QList<Refusal> &refusals)
                                     .arg(refusal.lockFile));
             break;
         default:
+            if (const QString why = serverProblem(refusal); !why.isEmpty())
+                lines.append(port + why);
             break;
         }
     }

@@ -22,6 +22,14 @@ struct Refusal
         Permission, // the device's mode keeps this user out
         Locked,     // a lock file names a live process
         DeadLock,   // a lock file of a process gone, which this user may not remove
+        // A port on a serial device server, and a pin that names none:
+        Refused,      // the server refused the connection
+        NoRoute,      // no way to the server (detail: the system's words)
+        TimedOut,     // the server did not answer in time
+        NameNotFound, // the server's name is unknown (detail: the name)
+        InUse,        // the server accepted, then closed (detail: its words, if any)
+        Dropped,      // an open connection ended (detail: how)
+        InvalidPin,   // a file in ports/ that names no server (detail: why)
     };
     Reason reason = Reason::None;
     int port = -1;
@@ -30,9 +38,11 @@ struct Refusal
     qint64 pid = 0;  // Locked: the holder
     QString program; // Locked: the holder's name, when it can be read
     QString lockFile;
+    QString detail;
 
     bool refused() const { return reason != Reason::None; }
-    // Permission and lock files are the operator's to mend, so they are told.
+    // Permission, lock files and servers are the operator's to mend, so they
+    // are told.
     bool told() const { return reason >= Reason::Permission; }
 };
 
@@ -41,7 +51,8 @@ struct Refusal
 // when this user may, and refuses otherwise.
 Refusal checkLocks(int n, const QString &devicePath);
 
-// The full probe of port n: locks first, then the device itself.
+// The full probe of port n: locks first, then the device itself; for a
+// port on a server, a connection made and closed again.
 Refusal checkPort(int n);
 
 // The device alone, its locks already judged: a non-blocking open that is
@@ -57,7 +68,11 @@ struct ProbeRound
     QList<int> openable;
     QList<Refusal> told;
 };
+// Every port number, the servers all at once. The main window's round comes
+// right after the splash's: servers asked less than kServerAnswerMs before
+// by a round are not asked again.
 ProbeRound probeRound();
+inline constexpr int kServerAnswerMs = 2000;
 
 // One line per refusal, then one remedy per group: the informative text
 // under the message a refused open raises.

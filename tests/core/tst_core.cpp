@@ -1,5 +1,7 @@
 #include "devices/devicetabs.h"
 #include "devices/validation.h"
+#include "serial/networkpin.h"
+#include "serial/telnetcodec.h"
 #include "showctl/showctlencoder.h"
 #include "showctl/showctllayout.h"
 #include "terminal/columnbar.h"
@@ -70,6 +72,36 @@ QStringList filesIn(const QTemporaryDir &dir)
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
+
+// Telnet as the server sends it, written out from the protocol's numbers.
+enum : quint8 { SE = 240, NOP = 241, DM = 242, GA = 249, SB = 250 };
+enum : quint8 { WILL = 251, WONT = 252, DO = 253, DONT = 254, IAC = 255 };
+enum : quint8 { BINARY = 0, ECHO = 1, SGA = 3, TTYPE = 24, COMPORT = 44 };
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (const int value : values)
+        out.append(char(value));
+    return out;
+}
+
+QByteArray comPort(std::initializer_list<int> payload)
+{
+    return bytes({IAC, SB, COMPORT}) + bytes(payload) + bytes({IAC, SE});
+}
+
+// What ser2net says as a connection opens.
+const QByteArray kGreeting =
+    bytes({IAC,  WILL, SGA, IAC,    DO,  SGA,  IAC,    WILL, ECHO, IAC,    DONT,
+           ECHO, IAC,  DO,  BINARY, IAC, WILL, BINARY, IAC,  DO,   COMPORT});
+// 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, DTR on, RTS on.
+const QByteArray kLineSettings = comPort({1, 0, 0, 0x25, 0x80}) + comPort({2, 8}) +
+                                 comPort({3, 1}) + comPort({4, 1}) + comPort({5, 1}) +
+                                 comPort({5, 8}) + comPort({5, 11});
+const QByteArray kSettingsAcknowledged = comPort({101, 0, 0, 0x25, 0x80}) + comPort({102, 8}) +
+                                         comPort({103, 1}) + comPort({104, 1}) + comPort({105, 1});
+const QByteArray kModemLinesAcknowledged = comPort({105, 8}) + comPort({105, 11});
 
 } // namespace
 
@@ -212,6 +244,135 @@ private Q_SLOTS:
         QCOMPARE(portlist::fallbackIndex({"1", "2", "3"}, held, refused).value_or(-2), index);
         QCOMPARE(devicetabs::rowOf(" 8-Bit").value_or(99), 4u);
         QVERIFY(!devicetabs::rowOf("8-Bit"));
+    }
+
+    void networkPin_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("server"); // "scheme host port", or a part of the fault
+        const auto row = [](const char *name, const QByteArray &content, const char *server) {
+            QTest::newRow(name) << content << QString::fromLatin1(server);
+        };
+        row("RFC 2217 to an IPv4 address", "rfc2217://192.168.1.20:4001",
+            "rfc2217 192.168.1.20 4001");
+        row("raw TCP to a host name", "socket://rack-3.show.lan:7000",
+            "socket rack-3.show.lan 7000");
+        row("IPv6 address in brackets", "rfc2217://[::1]:2217", "rfc2217 ::1 2217");
+        row("trailing spaces, CR LF and a second line ignored",
+            "socket://10.0.0.5:65535  \r\nrack 3 \x01\xff\r\n", "socket 10.0.0.5 65535");
+        row("exactly 1 KiB", "socket://h:1\n" + QByteArray(1024 - 13, 'x'), "socket h 1");
+        row("empty file", "", "the file is empty");
+        row("over 1 KiB", "socket://h:1\n" + QByteArray(1024 - 12, 'x'), "larger than 1 KiB");
+        row("another scheme", "telnet://h:23", "is not rfc2217://HOST:PORT or socket://");
+        row("no port", "rfc2217://h", "no port");
+        row("port 0", "socket://h:0", "port 0 is out of range (1 to 65535)");
+        row("port 65536", "socket://h:65536", "out of range");
+        row("port beyond any integer", "socket://h:99999999999999999999", "out of range");
+        row("IPv6 address without brackets", "socket://::1:4001", "in brackets");
+        row("byte beyond ASCII", "socket://h\xe9:1", "byte <E9>");
+        row("no host", "socket://:4001", "no host");
+        row("unclosed bracket", "rfc2217://[::1:4001", "no closing bracket");
+        row("space in the host", "socket://a b:1", "\"a b\" is not a host name");
+    }
+
+    void networkPin()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, server);
+        const auto pin = com::parseNetworkPin(content);
+        const bool rfc2217 = pin.protocol == com::NetworkPin::Protocol::Rfc2217;
+        QCOMPARE(pin.valid() ? QStringLiteral("%1 %2 %3")
+                                   .arg(rfc2217 ? "rfc2217" : "socket", pin.host)
+                                   .arg(pin.port)
+                 : pin.problem.contains(server) ? server
+                                                : pin.problem,
+                 server);
+    }
+
+    void telnet_data()
+    {
+        QTest::addColumn<QByteArray>("fromServer");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("settled");
+        QTest::addColumn<QByteArray>("wire"); // what the line's "\r\xff" becomes
+        const auto row = [](const char *name, const QByteArray &fromServer, const QByteArray &data,
+                            const QByteArray &reply, bool settled, const QByteArray &wire) {
+            QTest::newRow(name) << fromServer << data << reply << settled << wire;
+        };
+        const QByteArray echoRefused = bytes({IAC, DONT, ECHO}) + kLineSettings;
+        const QByteArray binary("\r\xff\xff", 3), crNul("\r\0\xff\xff", 4);
+        row("ser2net's greeting: echo refused, the line set", kGreeting, {}, echoRefused, false,
+            binary);
+        row("every setting acknowledged: settled",
+            kGreeting + kSettingsAcknowledged + kModemLinesAcknowledged, {}, echoRefused, true,
+            binary);
+        row("modem lines never acknowledged: not settled", kGreeting + kSettingsAcknowledged, {},
+            echoRefused, false, binary);
+        row("the greeting twice: one set of settings, no loop", kGreeting + kGreeting, {},
+            echoRefused + bytes({IAC, DONT, ECHO}), false, binary);
+        row("line and modem state notifications never reach the data",
+            kGreeting + "ab" + comPort({106, 0x60}) + "cd" + comPort({107, IAC, IAC}) + "ef",
+            "abcdef", echoRefused, false, binary);
+        QByteArray doubled = everyByte();
+        doubled.insert(255, char(IAC));
+        row("every byte value, 255 doubled", kGreeting + doubled, everyByte(), echoRefused, false,
+            binary);
+        row("unknown options refused, their sub-negotiation skipped",
+            bytes({IAC, DO, TTYPE, IAC, WILL, 5, IAC, SB, TTYPE, 1, IAC, SE}) + "x", "x",
+            bytes({IAC, WONT, TTYPE, IAC, DONT, 5}), false, crNul);
+        row("NOP, go-ahead, data mark and no command at all skipped",
+            bytes({IAC, NOP, 'a', IAC, GA, 'b', IAC, DM, IAC, 16, 'c'}), "abc", {}, false, crNul);
+        row("an over-long sub-negotiation dropped, the data after it flows",
+            bytes({IAC, SB, COMPORT}) + QByteArray(1000, 'x') + bytes({IAC, SE}) + "ok", "ok", {},
+            false, crNul);
+        row("an over-long acknowledgement counts for nothing",
+            kGreeting + kModemLinesAcknowledged + comPort({101, 0, 0, 0x25, 0x80}).chopped(2) +
+                QByteArray(400, 'x') + bytes({IAC, SE}) + kSettingsAcknowledged.mid(10),
+            {}, echoRefused, false, binary);
+        row("a command inside a sub-negotiation ends it",
+            comPort({101}).chopped(1) + bytes({WILL, ECHO}) + "q", "q", bytes({IAC, DONT, ECHO}),
+            false, crNul);
+        row("binary refused both ways: CR NUL reads as CR and CR goes as CR NUL",
+            bytes({IAC, WONT, BINARY, IAC, DONT, BINARY}) + QByteArray("a\r\0b\r\nc\r\r\0", 10),
+            "a\rb\r\nc\r\r", {}, false, crNul);
+        row("binary turned off later is agreed to",
+            kGreeting + bytes({IAC, WONT, BINARY}) + QByteArray("\r\0", 2), "\r",
+            echoRefused + bytes({IAC, DONT, BINARY}), false, binary);
+        row("COM-port option refused: settled, the line left alone",
+            bytes({IAC, DO, BINARY, IAC, WILL, BINARY, IAC, DO, SGA, IAC, WILL, SGA, IAC, DONT,
+                   COMPORT}),
+            {}, {}, true, binary);
+    }
+
+    // Fed whole, split at every byte boundary, and a byte at a time: the
+    // same result.
+    void telnet()
+    {
+        QFETCH(QByteArray, fromServer);
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, settled);
+        QFETCH(QByteArray, wire);
+        TelnetCodec codec;
+        QCOMPARE(codec.start(), bytes({IAC, WILL, BINARY, IAC, DO, BINARY, IAC, WILL, SGA, IAC, DO,
+                                       SGA, IAC, WILL, COMPORT}));
+        for (qsizetype split = 0; split <= fromServer.size() + 1; ++split) {
+            codec.start();
+            QByteArray owed;
+            QByteArray got;
+            if (split <= fromServer.size()) {
+                got = codec.decode(fromServer.first(split), owed);
+                got += codec.decode(fromServer.sliced(split), owed);
+            } else {
+                for (const char c : fromServer)
+                    got += codec.decode(QByteArrayView(&c, 1), owed);
+            }
+            QCOMPARE(got, data);
+            QCOMPARE(owed, reply);
+            QCOMPARE(codec.settled(), settled);
+        }
+        QCOMPARE(codec.encode("\r\xff"), wire);
     }
 
     void log_data()

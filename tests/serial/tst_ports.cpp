@@ -1,4 +1,5 @@
 #include "app/splashwindow.h"
+#include "networkservers.h"
 #include "serial/com.h"
 #include "serial/deviceidentity.h"
 #include "serial/portaccess.h"
@@ -13,13 +14,18 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/sockios.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace zentrel;
@@ -114,6 +120,37 @@ int runAsUser(const QStringList &args) // --user <app dir> <lock dir> [<lock> <p
     if (list && window->VekComm().isOpen())
         out << "open\t" << list->toolTip().split(u'\n').join(u'|') << '\n';
     return 0;
+}
+
+QByteArray loopback(const char *scheme, quint16 port)
+{
+    return scheme + QByteArray("://127.0.0.1:") + QByteArray::number(port);
+}
+
+// The line as the device end of a pseudo-terminal sees it set.
+bool set9600N81(int master)
+{
+    termios line = {};
+    return ::tcgetattr(master, &line) == 0 && ::cfgetospeed(&line) == B9600 &&
+           (line.c_cflag & CSIZE) == CS8 && !(line.c_cflag & (PARENB | CSTOPB | CRTSCTS));
+}
+
+// A process's sockets as the system's tables show them: local, remote, state, table.
+QList<QList<QByteArray>> socketsOf(qint64 pid)
+{
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    QSet<QByteArray> inodes;
+    for (const auto &fd : QDir(proc + "fd").entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        inodes.insert(fd.symLinkTarget().section(u'[', 1).section(u']', 0, 0).toLatin1());
+    QList<QList<QByteArray>> sockets;
+    for (const QString table : {"tcp", "tcp6", "udp", "udp6"}) {
+        for (const QByteArray &line : fileContent(proc + "net/" + table).split('\n')) {
+            const auto fields = line.simplified().split(' ');
+            if (fields.size() > 9 && inodes.contains(fields.at(9)))
+                sockets.append({fields.at(1), fields.at(2), fields.at(3), table.toLatin1()});
+        }
+    }
+    return sockets;
 }
 
 } // namespace
@@ -274,6 +311,277 @@ private Q_SLOTS:
             // Probing leaves the port closed: another program can take it.
             QVERIFY(holder.open(QIODevice::ReadWrite));
         }
+    }
+
+    // A port number pinned to a server: probed at start, offered when the
+    // server accepts, named on the list's tooltip with the reason when not.
+    void networkPorts_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<QString>("told"); // in the tooltip; %P its port, %F the pin file
+        QTest::newRow("server accepting, by a name the system knows: offered")
+            << "accepting" << true << "";
+        QTest::newRow("nothing listening: refused")
+            << "refused" << false
+            << "COM1 (socket://127.0.0.1:%P): the server refused the connection.";
+        QTest::newRow("host that drops packets: timed out")
+            << "silent" << false << "COM1 (rfc2217://127.0.0.1:%P): the connection timed out";
+        QTest::newRow("sixteen silent servers, asked at once: each timed out")
+            << "sixteen silent" << false << "COM16 (rfc2217://127.0.0.1:%P): the connection timed";
+        QTest::newRow("a name no resolver can hold: not found, the network never asked")
+            << "unresolvable" << false
+            << "COM1 (rfc2217://" + QString(64, u'a') + ".invalid:4001): host name";
+        QTest::newRow("another scheme: the pin file named, its fault told")
+            << "invalid" << false
+            << "COM1 (%F): \"telnet://127.0.0.1:23\" is not rfc2217://HOST:PORT or "
+               "socket://HOST:PORT.";
+    }
+
+    void networkPorts()
+    {
+        QFETCH(QString, server);
+        QFETCH(bool, offered);
+        QFETCH(QString, told);
+        AppDirectory dir;
+        // Number 2 is left to the system's devices: a pin's number is never theirs.
+        PseudoTerminal local;
+        QFile::remove(dir.filePath("ports/COM2"));
+        systemDevices = {local.slavePath()};
+        std::vector<std::unique_ptr<Listener>> servers;
+        quint16 port = freeLoopbackPort();
+        for (int n = 0; n <= com::kHighestPort; ++n) {
+            if (n == 2 || server == "refused" || (n != 1 && server != "sixteen silent"))
+                continue;
+            servers.push_back(std::make_unique<Listener>(server.endsWith("silent") ? 0 : 16));
+            if (server.endsWith("silent"))
+                servers.back()->silence();
+            port = servers.back()->port();
+            dir.pinServer(n, server == "accepting"
+                                 ? "socket://localhost:" + QByteArray::number(port)
+                                 : loopback("rfc2217", port));
+        }
+        if (server == "refused")
+            dir.pinServer(1, loopback("socket", port));
+        else if (server == "unresolvable")
+            dir.pinServer(1, "rfc2217://" + QByteArray(64, 'a') + ".invalid:4001");
+        else if (server == "invalid")
+            dir.pinServer(1, "telnet://127.0.0.1:23\r\n");
+        RecordingMessages messages;
+        Terminal window(messages);
+        const auto *list = window.findChild<QComboBox *>("PortCmb");
+        QCOMPARE(list->count(), offered ? 2 : 1);
+        QCOMPARE(list->itemText(list->count() - 1), "2");
+        QCOMPARE(com::devicePath(2), local.slavePath());
+        QCOMPARE(com::ProbePort(1), offered);
+        const QString tooltip = list->toolTip();
+        told.replace("%F", dir.filePath("ports/COM1")).replace("%P", QString::number(port));
+        QVERIFY2(tooltip.contains(told), qPrintable(tooltip));
+        QCOMPARE(tooltip.count("timed out"),
+                 qsizetype(server.endsWith("silent") ? servers.size() : 0));
+        QVERIFY(messages.shown.isEmpty());
+        systemDevices.clear();
+    }
+
+    // Through ser2net to a pseudo-terminal: the line set as a local port
+    // opens it, every byte value both ways unchanged, and no socket of the
+    // program's listening.
+    void networkLine_data()
+    {
+        QTest::addColumn<bool>("rfc2217");
+        QTest::addColumn<bool>("modemLines");
+        QTest::newRow("RFC 2217, every request acknowledged") << true << true;
+        QTest::newRow("RFC 2217, the modem lines never acknowledged") << true << false;
+        QTest::newRow("raw TCP") << false << false;
+    }
+
+    void networkLine()
+    {
+        QFETCH(bool, rfc2217);
+        QFETCH(bool, modemLines);
+        ZENTREL_REQUIRE_SER2NET();
+        AppDirectory dir;
+        PseudoTerminal device;
+        Ser2Net server(device.slavePath(),
+                       rfc2217 ? Ser2Net::Accepter::Rfc2217 : Ser2Net::Accepter::Raw, modemLines);
+        QVERIFY2(listening(server.port()), qPrintable(server.errors()));
+        dir.pinServer(1, server.pin() + "  \r\n");
+        dir.writeIni(iniWith("1"));
+        RecordingMessages messages;
+        Terminal window(messages);
+        const SerialLink &link = window.VekComm();
+        QVERIFY2(link.isOpen(), qPrintable(messages.texts().join(u'|') + server.errors()));
+        QByteArray received;
+        connect(&link, &SerialLink::received, this,
+                [&](const QByteArray &bytes) { received += bytes; });
+        if (rfc2217)
+            QTRY_VERIFY_WITH_TIMEOUT(set9600N81(device.masterFd()), 10000);
+        if (modemLines)
+            QTRY_VERIFY_WITH_TIMEOUT(fileContent(server.modemLog()).endsWith("dtr 1 rts 1\n"),
+                                     10000);
+        window.SendCommand(everyByte());
+        QCOMPARE(device.read(256), everyByte());
+        device.write(everyByte());
+        QTRY_COMPARE_WITH_TIMEOUT(received, everyByte(), 10000);
+        QCOMPARE(device.sentSoFar(), QByteArray());
+        QVERIFY(messages.shown.isEmpty());
+        // Connected, and listening nowhere: no TCP socket in state 0A, no UDP.
+        const auto sockets = socketsOf(QCoreApplication::applicationPid());
+        QVERIFY(std::any_of(sockets.begin(), sockets.end(), [&](const auto &socket) {
+            return socket.at(1) == loopbackEnd(server.port()) && socket.at(2) == "01";
+        }));
+        for (const auto &socket : sockets)
+            QVERIFY2(socket.at(3).startsWith("tcp") && socket.at(2) != "0A", socket.join(' '));
+    }
+
+    // The server fails the port. Gone with the port open: closed like a
+    // pulled cable, told on a send, back by itself once the server accepts
+    // again. Accepting and then not serving: refused with its reason at the
+    // start and at a send, and taken once the server serves again.
+    void serverFaults_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("why");
+        const QString inUse = "the server says the port is in use: \"Port already in use\".";
+        QTest::newRow("ser2net killed and started again, RFC 2217") << "rfc2217"
+                                                                    << "killed"
+                                                                    << "";
+        QTest::newRow("ser2net killed and started again, raw TCP") << "raw"
+                                                                   << "killed"
+                                                                   << "";
+        QTest::newRow("connection reset by the server") << "listener"
+                                                        << "reset"
+                                                        << "";
+        QTest::newRow("port in use, ser2net's words, RFC 2217") << "rfc2217"
+                                                                << "in use" << inUse;
+        QTest::newRow("port in use, ser2net's words, raw TCP") << "raw"
+                                                               << "in use" << inUse;
+        QTest::newRow("closed half-way through the negotiation")
+            << "hang-up"
+            << "hang-up"
+            << "the server closed the connection at once";
+    }
+
+    void serverFaults()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, fault);
+        QFETCH(QString, why);
+        AppDirectory dir;
+        PseudoTerminal device;
+        Listener listener;
+        HangUpServer hangUp;
+        std::unique_ptr<Ser2Net> ser2net;
+        QTcpSocket holder; // another client, first on the port
+        QByteArray pin = server == "listener" ? loopback("socket", listener.port())
+                                              : loopback("rfc2217", hangUp.port());
+        if (server == "rfc2217" || server == "raw") {
+            ZENTREL_REQUIRE_SER2NET();
+            ser2net = std::make_unique<Ser2Net>(device.slavePath(),
+                                                server == "raw" ? Ser2Net::Accepter::Raw
+                                                                : Ser2Net::Accepter::Rfc2217);
+            pin = ser2net->pin();
+        }
+        if (fault == "in use") {
+            holder.connectToHost(QStringLiteral("127.0.0.1"), ser2net->port());
+            QVERIFY(holder.waitForConnected(5000) &&
+                    (server == "raw" || holder.waitForReadyRead(5000)));
+        }
+        dir.pinServer(1, pin);
+        dir.writeIni(iniWith("1"));
+        RecordingMessages messages;
+        Terminal window(messages);
+        SerialLink &link = window.VekComm();
+        QSignalSpy failed(&link, &SerialLink::lineFailed);
+        const bool refused = fault == "in use" || fault == "hang-up";
+        if (refused) {
+            QCOMPARE(messages.texts(), QStringList{"COMM port may be in use by another program!"});
+            QCOMPARE(messages.shown.last().title, "Error opening COM1!");
+            QVERIFY2(messages.shown.last().informative.contains(why),
+                     qPrintable(messages.shown.last().informative));
+        } else {
+            device.write("A\r");
+            QTRY_VERIFY_WITH_TIMEOUT(!ser2net || window.log()->text().contains("Receiving: A"),
+                                     10000);
+            ser2net ? ser2net->stop() : listener.resetAll();
+            QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 10000);
+        }
+        QVERIFY(!link.isOpen());
+        clickButton(window, "Pelvox2PlayCmd");
+        QCOMPARE(messages.texts().last(), kLineError);
+        const QString told = messages.shown.last().informative;
+        QVERIFY2(told.startsWith("COM1 (" + pin + "): ") && told.contains(why), qPrintable(told));
+        QVERIFY(!window.log()->text().contains("Command Sent"));
+        if (fault == "hang-up")
+            return;
+
+        // Serving again: started again, the other client gone, or still listening.
+        if (fault == "killed")
+            QVERIFY2(ser2net->start(), qPrintable(ser2net->errors()));
+        holder.abort();
+        const auto shown = messages.shown.size();
+        QTRY_VERIFY_WITH_TIMEOUT(refused ? link.open() : link.isOpen(), 15000);
+        QCOMPARE(messages.shown.size(), shown);
+        QCOMPARE(failed.count(), refused ? 0 : 1);
+        if (!ser2net)
+            return;
+        clickButton(window, "Pelvox2PlayCmd");
+        QCOMPARE(device.read(3), QByteArray("PL\r"));
+        device.write("R\r");
+        QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R"), 10000);
+        QCOMPARE(window.log()->text().contains("Receiving: A"), !refused);
+    }
+
+    // A server that never reads: Rapid Fire keeps what waits on the
+    // connection within the transmit buffer, however long it runs.
+    void stalledServer()
+    {
+        AppDirectory dir;
+        const Listener server(16, 1); // the smallest receive buffer there is
+        dir.pinServer(1, loopback("socket", server.port()));
+        dir.writeIni(iniWith("1"));
+        RecordingMessages messages;
+        Terminal window(messages);
+        const QByteArray command(64, 'x');
+        window.SendCommand(command);
+        auto *socket = window.VekComm().findChild<QTcpSocket *>();
+        QVERIFY(socket);
+        const auto waiting = [socket](unsigned long which) {
+            int queued = 0;
+            ::ioctl(int(socket->socketDescriptor()), which, &queued);
+            return socket->bytesToWrite() + queued;
+        };
+        clickButton(window, "RapidCmd");
+        // The server's window full: bytes the system holds back, unsent.
+        QTRY_VERIFY_WITH_TIMEOUT(waiting(SIOCOUTQNSD) > 0, 30000);
+        qint64 most = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] { most = std::max(most, waiting(TIOCOUTQ)); });
+        watch.start(1);
+        runFor(2000);
+        clickButton(window, "RapidCmd");
+        QVERIFY2(most <= 512 + command.size(), qPrintable(QString::number(most)));
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    // The simulator behind ser2net: Play reaches it, its answer is logged.
+    void simulatorBehindServer()
+    {
+        ZENTREL_REQUIRE_SER2NET();
+        AppDirectory dir;
+        QTemporaryDir simulatorDir;
+        ChildProcess sim(kSim, {"--port", "1", "--dir", simulatorDir.path()});
+        QVERIFY2(sim.waitForLine("on port 1"), qPrintable(sim.errors()));
+        Ser2Net server(QFileInfo(simulatorDir.filePath("ports/COM1")).canonicalFilePath(),
+                       Ser2Net::Accepter::Rfc2217);
+        dir.pinServer(1, server.pin());
+        dir.writeIni(iniWith("1"));
+        RecordingMessages messages;
+        Terminal window(messages);
+        clickButton(window, "Pelvox2PlayCmd");
+        QVERIFY2(sim.waitForLine("request PL"), qPrintable(sim.output()));
+        QTRY_VERIFY_WITH_TIMEOUT(window.log()->text().contains("Receiving: R|"), 10000);
     }
 
     void identity_data()

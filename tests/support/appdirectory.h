@@ -36,6 +36,14 @@ public:
         QFile::remove(link);
         QFile::link(target, link);
     }
+    // A plain file in place of the link: the number pinned to a server.
+    void pinServer(int port, const QByteArray &content)
+    {
+        QFile file(m_dir.filePath(QStringLiteral("ports/COM%1").arg(port)));
+        file.remove();
+        if (file.open(QIODevice::WriteOnly))
+            file.write(content);
+    }
     // Back to pinned to nothing.
     void unpin(int port) { pin(port, m_dir.filePath(QStringLiteral("absent-device"))); }
 

@@ -66,6 +66,14 @@ private:
     QByteArray m_before;
 };
 
+inline QByteArray everyByte()
+{
+    QByteArray all;
+    for (int value = 0; value < 256; ++value)
+        all.append(char(value));
+    return all;
+}
+
 // Lets the event loop run, idle or busy, for the given time.
 inline void runFor(int milliseconds)
 {
