@@ -70,7 +70,8 @@ private:
     qint64 lineBacklog() const;
 
     Line *m_line = nullptr;
-    ReconnectWatcher m_watcher;
+    // A child, so that what watches the link can find it.
+    ReconnectWatcher m_watcher{this};
     QTimer m_readPause;
     // When the line would have carried the last byte written, in
     // nanoseconds of m_lineClock.

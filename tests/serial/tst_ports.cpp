@@ -3,10 +3,12 @@
 #include "serial/com.h"
 #include "serial/deviceidentity.h"
 #include "serial/portaccess.h"
+#include "serial/reconnectwatcher.h"
 #include "simprocess.h"
 #include "terminalharness.h"
 #include "testhelpers.h"
 #include "tools/apppath.h"
+#include "tools/rapidfire.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -559,10 +561,13 @@ private Q_SLOTS:
         QTimer watch;
         connect(&watch, &QTimer::timeout, this, [&] { most = std::max(most, waiting(TIOCOUTQ)); });
         watch.start(1);
-        runFor(2000);
+        // Two hundred chances to queue more than the transmit buffer, well
+        // before the link gives up on a server that takes nothing for seconds.
+        QSignalSpy ticks(&window.rapidFire()->RapidTimer(), &QTimer::timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 200, 30000);
         clickButton(window, "RapidCmd");
         QVERIFY2(most <= 512 + command.size(), qPrintable(QString::number(most)));
-        QVERIFY(messages.shown.isEmpty());
+        QCOMPARE(messages.texts(), QStringList());
     }
 
     // The simulator behind ser2net: Play reaches it, its answer is logged.
@@ -647,8 +652,9 @@ private Q_SLOTS:
         if (rapid) {
             window.SendCommand("PL\r");
             QVERIFY(sim->waitForLine("request PL"));
+            QSignalSpy ticks(&window.rapidFire()->RapidTimer(), &QTimer::timeout);
             clickButton(window, "RapidCmd");
-            runFor(300);
+            QTRY_VERIFY(ticks.count() >= 50);
         }
 
         sim->sendSignal(signalNumber);
@@ -656,7 +662,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!window.VekComm().isOpen(), 5000);
         const auto unrelated = takeNode(node);
         if (rapid) {
-            runFor(1000);
+            QTRY_VERIFY(!window.rapidFire()->RapidTimer().isActive());
             QVERIFY(messages.shown.size() <= 1);
         } else {
             clickButton(window, "Pelvox2PlayCmd");
@@ -749,6 +755,12 @@ private Q_SLOTS:
         if (replug == "folder")
             QDir(byId).removeRecursively();
         QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), 5000);
+        // The local line tries a device at most every two seconds.
+        QElapsedTimer sinceSend;
+        sinceSend.start();
+        int looksPastGap = 0;
+        connect(link.findChild<ReconnectWatcher *>(), &ReconnectWatcher::lookDue, this,
+                [&] { looksPastGap += sinceSend.elapsed() > 2100 ? 1 : 0; });
         window.SendCommand("PL\r");
         QCOMPARE(messages.texts(), QStringList{kLineError});
         QCOMPARE(messages.shown[0].informative,
@@ -779,7 +791,7 @@ private Q_SLOTS:
             dir.pin(1, fresh);
         }
         if (replug == "held") {
-            runFor(2500);
+            QTRY_COMPARE_WITH_TIMEOUT(link.refusal().reason, com::Refusal::Reason::Locked, 10000);
             QVERIFY(!link.isOpen());
             // Back, but another program holds it: its lock is the reason told.
             window.SendCommand("PL\r");
@@ -807,7 +819,13 @@ private Q_SLOTS:
             }
         } else {
             back->write("R\r");
-            runFor(1500);
+            QTRY_COMPARE(back->waitingForProgram(), 2);
+            // A link still waiting must have looked for its device twice after
+            // the attempt gap since the failed send, when it could have opened
+            // the wrong one; one that ended its wait must never look again.
+            QCOMPARE(link.isWaiting(), replug == "same node" || replug == "second");
+            if (link.isWaiting())
+                QTRY_VERIFY_WITH_TIMEOUT(looksPastGap >= 2, 15000);
             QCOMPARE(back->waitingForProgram(), 2); // nobody opened it to read
             QVERIFY(!window.log()->text().contains("Receiving"));
             QCOMPARE(link.isOpen(), replug == "other");

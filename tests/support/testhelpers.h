@@ -3,10 +3,8 @@
 #include "tools/apppath.h"
 
 #include <QByteArray>
-#include <QEventLoop>
 #include <QFile>
 #include <QString>
-#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -72,14 +70,6 @@ inline QByteArray everyByte()
     for (int value = 0; value < 256; ++value)
         all.append(char(value));
     return all;
-}
-
-// Lets the event loop run, idle or busy, for the given time.
-inline void runFor(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 inline QByteArray fileContent(const QString &path)
