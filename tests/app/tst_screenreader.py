@@ -67,16 +67,23 @@ def showing(obj):
             yield child
             yield from showing(child)
 
-def listen(*kinds):
-    """AT-SPI events of those kinds as they arrive: kind, source, the two details, data."""
+def listen(test, *kinds):
+    """AT-SPI events of those kinds as they arrive, until the test ends: kind, source, the two
+    details, data."""
     got = []
-    pyatspi.Registry.registerEventListener(
-        lambda e: got.append((e.type, e.source, e.detail1, e.detail2, e.any_data)), *kinds)
+    def on(event):
+        got.append((event.type, event.source, event.detail1, event.detail2, event.any_data))
+    pyatspi.Registry.registerEventListener(on, *kinds)
+    test.addCleanup(pyatspi.Registry.deregisterEventListener, on, *kinds)
     return got
 
 class Program:
     """The built program in a directory and on a display of its own, port 1 the test's."""
-    def __init__(self, executable):
+    def __init__(self, test, executable):
+        # What is started is ended with the test, also when starting fails: a child left
+        # running would hold the test's output open until CTest's timeout.
+        test.addCleanup(self.close)
+        self.process = self.xvfb = None
         self.dir = tempfile.TemporaryDirectory(prefix="zentrel-screenreader-")
         self.path = self.dir.name
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1920x1080x24",
@@ -95,19 +102,23 @@ class Program:
                       b"".join(b"String %d: \r\n" % k for k in range(1, 6)))
         shutil.copy(executable, os.path.join(self.path, "zentrel"))
         self.process = subprocess.Popen([os.path.join(self.path, "zentrel")], env=self.env)
-        self.focus_events = listen("object:state-changed:focused")
+        self.focus_events = listen(test, "object:state-changed:focused")
         self.window = wait_for(lambda: self.top_level("frame", "Zentrel Vorlinker"),
-                               "the main window on the AT-SPI bus", 60)
+                               "the main window on the AT-SPI bus", 120)
         self.window_id = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name",
                                                        "^Zentrel Vorlinker$", check=False),
                                   "the main window on the display").split()[0]
         self.xdotool("windowfocus", "--sync", self.window_id)
     def close(self):
         for child in (self.process, self.xvfb):
-            child.terminate()
-            child.wait(30)
-        os.close(self.device)
-        os.close(self.line)
+            if child is not None:
+                child.kill()
+                child.wait(30)
+        if self.xvfb is not None:
+            self.xvfb.stdout.close()
+        if hasattr(self, "line"):
+            os.close(self.device)
+            os.close(self.line)
         self.dir.cleanup()
     def top_level(self, role_name, name):
         assert self.process.poll() is None, "the program ended"
@@ -172,8 +183,7 @@ class Program:
 class ScreenReader(unittest.TestCase):
     executable = None
     def setUp(self):
-        self.program = Program(self.executable)
-        self.addCleanup(self.program.close)
+        self.program = Program(self, self.executable)
 
     def assertHeard(self, found, rows):
         """The controls found are the rows', each named, described and enabled as its row says;
@@ -214,7 +224,7 @@ class ScreenReader(unittest.TestCase):
         of it lies on disk; what arrives is announced at the end, a few times a second under a
         flood; Clear Log announces the removal."""
         program = self.program
-        changes = listen("object:text-changed:insert", "object:text-changed:delete")
+        changes = listen(self, "object:text-changed:insert", "object:text-changed:delete")
         text = program.find("", "text", "Log").queryText()
         line, whole = pyatspi.TEXT_BOUNDARY_LINE_START, ""
 

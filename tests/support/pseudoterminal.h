@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
+#include <algorithm>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -30,8 +31,10 @@ inline QByteArray readUntil(const int &fd, qsizetype expected, int timeoutMs, bo
         pollfd ready = {fd, POLLIN, 0};
         if (::poll(&ready, 1, serveEvents ? 5 : 20) <= 0)
             continue;
+        // No more than asked for: what follows is the next read's.
         char buffer[4096];
-        const auto n = ::read(fd, buffer, sizeof buffer);
+        const auto n =
+            ::read(fd, buffer, size_t(std::min<qsizetype>(sizeof buffer, expected - got.size())));
         if (n > 0)
             got.append(buffer, n);
     }
