@@ -114,57 +114,51 @@ class TestTerminal : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // What the custom line sends, and the log of it and of a glued answer in
+    // the view chosen; a refusal sends and logs nothing.
     void customLine_data()
     {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("view");
         QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<QByteArray>("log");
         QTest::addColumn<QString>("message");
-
-        QTest::newRow("quoted text and escape") << "\"PL\" h0d" << QByteArray("PL\r") << "";
-        QTest::newRow("zero byte alone is sent") << "h00" << QByteArray(1, '\0') << "";
-        QTest::newRow("empty field sends nothing") << "" << QByteArray() << "";
-        QTest::newRow("unclosed quote") << "\"PL\" \"" << QByteArray() << "Invalid string format!";
-        QTest::newRow("beyond latin-1 in quotes") << QString::fromUtf8("\"\xe2\x82\xac\"")
-                                                  << QByteArray() << "Invalid character in string!";
+        const auto row = [](const char *name, const QString &typed, const char *view,
+                            const QByteArray &wire, const QByteArray &log,
+                            const QString &message = {}) {
+            QTest::newRow(name) << typed << view << wire << log << message;
+        };
+        row("quoted text and escape, standard", "\"PL\" h0d", "Standard", "PL\r",
+            "Command Sent:  PL|\r\nReceiving: R|");
+        row("mixed", "\"PL\" h0d", "Mixed", "PL\r", "Command Sent:  PL<0D>\r\nReceiving: R<0D>");
+        row("hex", "\"PL\" h0d", "Hex", "PL\r",
+            "Command Sent:  <50><4C><0D>\r\nReceiving: <52><0D>");
+        row("zero byte alone is sent", "h00", "Hex", QByteArray(1, '\0'),
+            "Command Sent:  <00>\r\nReceiving: <52><0D>");
+        row("empty field sends nothing", "", "Standard", {}, {});
+        row("unclosed quote", "\"PL\" \"", "Standard", {}, {}, "Invalid string format!");
+        row("beyond latin-1 in quotes", QString::fromUtf8("\"\xe2\x82\xac\""), "Standard", {}, {},
+            "Invalid character in string!");
     }
 
     void customLine()
     {
         QFETCH(QString, typed);
+        QFETCH(QString, view);
         QFETCH(QByteArray, wire);
+        QFETCH(QByteArray, log);
         QFETCH(QString, message);
         TerminalHarness t;
+        t.pick("ViewCmb", view);
         t.sendCustom(typed);
         QCOMPARE(t.messages.last(), message);
         if (wire.isEmpty()) {
             QCOMPARE(t.device.sentSoFar(), QByteArray());
             QCOMPARE(t.logText(), QByteArray());
-        } else {
-            QCOMPARE(t.device.read(wire.size()), wire);
-            QCOMPARE(t.window->LastCommand(), wire);
+            return;
         }
-    }
-
-    void logViews_data()
-    {
-        QTest::addColumn<QString>("view");
-        QTest::addColumn<QByteArray>("log");
-        QTest::newRow("standard") << "Standard"
-                                  << QByteArray("Command Sent:  PL|\r\nReceiving: R|");
-        QTest::newRow("mixed") << "Mixed"
-                               << QByteArray("Command Sent:  PL<0D>\r\nReceiving: R<0D>");
-        QTest::newRow("hex") << "Hex"
-                             << QByteArray("Command Sent:  <50><4C><0D>\r\nReceiving: <52><0D>");
-    }
-
-    void logViews()
-    {
-        QFETCH(QString, view);
-        QFETCH(QByteArray, log);
-        TerminalHarness t;
-        t.pick("ViewCmb", view);
-        t.sendCustom("\"PL\" h0d");
-        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
+        QCOMPARE(t.device.read(wire.size()), wire);
+        QCOMPARE(t.window->LastCommand(), wire);
         t.device.write("R");
         QTRY_VERIFY(t.logText().endsWith("R") || t.logText().endsWith("<52>"));
         t.device.write("\r");
@@ -180,19 +174,17 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("first");
         QTest::addColumn<QByteArray>("second");
         QTest::addColumn<QString>("message");
-
-        QTest::newRow("first send after start goes out bare")
-            << -1 << "5"
-            << "command" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
-        QTest::newRow("ticked with empty id refuses")
-            << 0 << ""
-            << "command" << QByteArray() << QByteArray() << "Select unit ID!";
-        QTest::newRow("the custom line goes out bare, the next command addressed")
-            << 0 << "5"
-            << "custom" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
-        QTest::newRow("a quick string goes out bare, the next command addressed")
-            << 0 << "5"
-            << "quick" << QByteArray("PL\r") << QByteArray("5@PL\r") << "";
+        const auto row = [](const char *name, int tab, const char *id, const char *route,
+                            const QByteArray &first, const QByteArray &second,
+                            const char *message = "") {
+            QTest::newRow(name) << tab << id << route << first << second << message;
+        };
+        row("first send after start goes out bare", -1, "5", "command", "PL\r", "5@PL\r");
+        row("ticked with empty id refuses", 0, "", "command", {}, {}, "Select unit ID!");
+        row("the custom line goes out bare, the next command addressed", 0, "5", "custom", "PL\r",
+            "5@PL\r");
+        row("a quick string goes out bare, the next command addressed", 0, "5", "quick", "PL\r",
+            "5@PL\r");
     }
 
     void addressing()
@@ -362,20 +354,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pasted");
         QTest::addColumn<QString>("kept");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("127, the highest, kept") << "127"
-                                                << ""
-                                                << "127" << QStringList{};
-        QTest::newRow("only digits and star by key") << QString::fromUtf8("a1 -.\xc2\xb2*") << ""
-                                                     << "1*" << QStringList{};
-        QTest::newRow("128 refused at the third digit") << "128"
-                                                        << ""
-                                                        << "" << QStringList{"Invalid Unit ID!"};
-        QTest::newRow("paste filtered") << ""
-                                        << "x4y2z"
-                                        << "42" << QStringList{};
-        QTest::newRow("paste cut to three and checked") << ""
-                                                        << "9a9b9c9"
-                                                        << "" << QStringList{"Invalid Unit ID!"};
+        const auto row = [](const char *name, const QString &typed, const char *pasted,
+                            const char *kept, const QStringList &messages = {}) {
+            QTest::newRow(name) << typed << pasted << kept << messages;
+        };
+        row("127, the highest, kept", "127", "", "127");
+        row("only digits and star by key", QString::fromUtf8("a1 -.\xc2\xb2*"), "", "1*");
+        row("128 refused at the third digit", "128", "", "", {"Invalid Unit ID!"});
+        row("paste filtered", "", "x4y2z", "42");
+        row("paste cut to three and checked", "", "9a9b9c9", "", {"Invalid Unit ID!"});
     }
 
     void idField()
@@ -420,8 +407,11 @@ private Q_SLOTS:
             iniWith("3", "Hex").replace("Port:", "port:"), "", "Hex", "", {corrupt("Port:")});
         row("bad view line selects standard", iniWith("3", "Hex").replace("View: ", "Vue: "), "3",
             "Standard", "", {corrupt("View:")});
-        row("unknown view value selects standard", iniWith("3", "Fancy"), "3", "Standard", "",
+        row("view names are case-sensitive: standard", iniWith("3", "hex"), "3", "Standard", "",
             {corrupt("View:")});
+        row("a corrupt string between sound ones is named alone",
+            "Port: 3\nView: Mixed\nString 1: a\nstring 2: b\nString 3: c\n", "3", "Mixed", "c",
+            {corrupt("String 2:")});
         row("short file keeps what was read", "Port: 4\r\nView: Mixed", "4", "Mixed", "", {});
         row("binary garbage", QByteArray("\x00\x01\xff\n\x80\x81\n\n", 8), "", "Standard", "",
             {corrupt("Port:"), corrupt("View:"), corrupt("String 1:")});

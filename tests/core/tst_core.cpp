@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 using namespace zentrel;
 using namespace zentrel::test;
 
@@ -204,44 +206,39 @@ private Q_SLOTS:
         QCOMPARE(ValidIP(address), valid);
     }
 
-    void savedPort_data()
+    // Which port the list shows: the saved one as the settings file is read,
+    // or, when another program refuses a port, the one still held.
+    void portIndex_data()
     {
         QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("saved");
-        QTest::addColumn<int>("index"); // -2: the selection stays
+        QTest::addColumn<QString>("port"); // saved, or refused
+        QTest::addColumn<int>("held");     // -1: the settings file is read
+        QTest::addColumn<int>("index");    // -2: the selection stays
         const QStringList ports{"1", "2", "12"};
-        QTest::newRow("found") << ports << "2" << 1;
-        QTest::newRow("two digits matched whole") << ports << "12" << 2;
-        QTest::newRow("missing ends on the last") << ports << "5" << 2;
-        QTest::newRow("empty list") << QStringList() << "1" << -2;
-        QTest::newRow("empty value") << ports << "" << -2;
-        QTest::newRow("not a digit") << ports << "x1" << -2;
+        QTest::newRow("saved found") << ports << "2" << -1 << 1;
+        QTest::newRow("saved, two digits matched whole") << ports << "12" << -1 << 2;
+        QTest::newRow("saved missing ends on the last") << ports << "5" << -1 << 2;
+        QTest::newRow("saved into an empty list") << QStringList() << "1" << -1 << -2;
+        QTest::newRow("saved empty value") << ports << "" << -1 << -2;
+        QTest::newRow("saved not a digit") << ports << "x1" << -1 << -2;
+        QTest::newRow("refused: back to the held port") << ports << "12" << 2 << 1;
+        QTest::newRow("refused, held port not listed") << ports << "12" << 7 << -1;
+        QTest::newRow("refused port is the held one") << ports << "12" << 12 << -2;
     }
 
-    void savedPort()
+    void portIndex()
     {
         QFETCH(QStringList, entries);
-        QFETCH(QString, saved);
-        QFETCH(int, index);
-        QCOMPARE(portlist::savedPortIndex(entries, saved).value_or(-2), index);
-    }
-
-    void fallback_data()
-    {
-        QTest::addColumn<int>("held");
-        QTest::addColumn<QString>("refused");
-        QTest::addColumn<int>("index"); // -2: nothing to fall back to
-        QTest::newRow("back to the held port") << 2 << "3" << 1;
-        QTest::newRow("held port not listed") << 7 << "3" << -1;
-        QTest::newRow("refused port is the held one") << 3 << "3" << -2;
-    }
-
-    void fallback()
-    {
+        QFETCH(QString, port);
         QFETCH(int, held);
-        QFETCH(QString, refused);
         QFETCH(int, index);
-        QCOMPARE(portlist::fallbackIndex({"1", "2", "3"}, held, refused).value_or(-2), index);
+        const auto found = held < 0 ? portlist::savedPortIndex(entries, port)
+                                    : portlist::fallbackIndex(entries, held, port);
+        QCOMPARE(found.value_or(-2), index);
+    }
+
+    void tabRows()
+    {
         QCOMPARE(devicetabs::rowOf(" 8-Bit").value_or(99), 4u);
         QVERIFY(!devicetabs::rowOf("8-Bit"));
     }
@@ -436,11 +433,6 @@ private Q_SLOTS:
         writer.write("\r", Direction::Received, ViewMode::Hex);
         writer.write("\r", Direction::Received, ViewMode::Standard);
         QCOMPARE(log.text(), QByteArray("Receiving: <0D>|"));
-        QCOMPARE(log.line(0), QByteArrayView("Receiving: <0D>|"));
-        log.clear();
-        writer.setNewReceiveLine(true);
-        writer.write("R", Direction::Received, ViewMode::Standard);
-        QCOMPARE(log.text(), QByteArray("Receiving: R"));
     }
 
     void logLinesAcrossStorageBlocks_data()
@@ -580,29 +572,6 @@ private Q_SLOTS:
         }
     }
 
-    void settingsInterpreted_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QList<int>>("corrupt"); // the lines named, in order
-        QTest::newRow("a corrupt string between sound ones is named alone")
-            << QByteArray("Port: 2\nView: Mixed\nString 1: a\nstring 2: b\nString 3: c\n")
-            << QList<int>{3};
-        QTest::newRow("view names are case-sensitive")
-            << QByteArray("Port: 2\nView: hex\nString 1: a\n") << QList<int>{1};
-    }
-
-    void settingsInterpreted()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QList<int>, corrupt);
-        const auto lines = settings::interpret(content);
-        QList<int> named;
-        for (const auto &line : lines)
-            if (line.corrupt == settings::corruptLineMessage(line.line))
-                named.append(line.line);
-        QCOMPARE(named, corrupt);
-    }
-
     void settingsCompose()
     {
         const auto content =
@@ -689,30 +658,32 @@ private Q_SLOTS:
         QCOMPARE(result.bytes.toHex(' ').toUpper(), packet ? expected.toLatin1() : QByteArray());
     }
 
-    void writerPieces_data()
+    // The file appears whole at the commit, or the old one stays as it was.
+    void writer_data()
     {
         QTest::addColumn<bool>("oldFile");
         QTest::addColumn<bool>("throughLink");
         QTest::addColumn<QList<int>>("cuts"); // where one piece ends and the next begins
+        QTest::addColumn<QString>("failure");
         QList<int> everyByte;
         for (int n = 1; n < 258; ++n)
             everyByte.append(n);
-        QTest::newRow("over an old file, byte by byte") << true << false << everyByte;
+        QTest::newRow("over an old file, byte by byte") << true << false << everyByte << QString();
         QTest::newRow("new file in uneven pieces, empty ones among them")
-            << false << false << QList<int>{0, 0, 3, 3, 200, 257};
+            << false << false << QList<int>{0, 0, 3, 3, 200, 257} << QString();
         QTest::newRow("through a link, the file it names is replaced")
-            << true << true << QList<int>{100};
+            << true << true << QList<int>{100} << QString();
+        for (const char *failure : {"abandoned", "discarded", "full"})
+            QTest::addRow("%s", failure) << true << false << QList<int>{100} << QString(failure);
     }
 
-    void writerPieces()
+    void writer()
     {
         QFETCH(bool, oldFile);
         QFETCH(bool, throughLink);
         QFETCH(QList<int>, cuts);
-        QByteArray content;
-        for (int n = 0; n < 256; ++n)
-            content.append(char(n));
-        content.append("\r\n");
+        QFETCH(QString, failure);
+        QByteArray content = everyByte() + "\r\n";
         QTemporaryDir dir;
         const QString target = dir.filePath(QStringLiteral("session.log"));
         if (oldFile)
@@ -723,17 +694,29 @@ private Q_SLOTS:
             QVERIFY(QFile::link(target, path));
         }
         const QStringList before = filesIn(dir);
-        FileWriter file(path);
-        QVERIFY(file.open());
-        qsizetype from = 0;
-        for (const qsizetype cut : cuts + QList<int>{int(content.size())}) {
-            QVERIFY(file.write(QByteArrayView(content).sliced(from, cut - from)));
-            from = cut;
+        {
+            FileWriter file(path);
+            QVERIFY(file.open());
+            std::optional<FileSizeLimit> full; // the disk fills in the second piece
+            if (failure == "full")
+                QVERIFY(full.emplace(150).active());
+            bool wrote = true;
+            qsizetype from = 0;
+            for (const qsizetype cut : cuts + QList<int>{int(content.size())}) {
+                wrote = wrote && file.write(QByteArrayView(content).sliced(from, cut - from));
+                from = cut;
+            }
+            QCOMPARE(wrote, failure != "full");
+            QVERIFY(wrote || !file.errorString().isEmpty());
+            full.reset();
+            // Nothing shows before the commit.
+            QCOMPARE(fileContent(target), oldFile ? kOld : QByteArray("<missing>"));
+            if (failure == "discarded")
+                file.discard();
+            if (failure != "abandoned")
+                QVERIFY2(file.commit() == failure.isEmpty(), qPrintable(file.errorString()));
         }
-        // Nothing shows before the commit.
-        QCOMPARE(fileContent(target), oldFile ? kOld : QByteArray("<missing>"));
-        QVERIFY2(file.commit(), qPrintable(file.errorString()));
-        QCOMPARE(fileContent(target), content);
+        QCOMPARE(fileContent(target), failure.isEmpty() ? content : kOld);
         QCOMPARE(filesIn(dir), oldFile ? before : QStringList{QStringLiteral("session.log")});
         QCOMPARE(QFileInfo(path).isSymLink(), throughLink);
         if (!oldFile) {
@@ -741,39 +724,6 @@ private Q_SLOTS:
             ::umask(mask);
             QCOMPARE(ownershipOf(target).mode, int(0666 & ~mask));
         }
-    }
-
-    void writerFailureKeepsOldFile_data()
-    {
-        QTest::addColumn<QString>("failure");
-        QTest::newRow("abandoned before the commit") << "abandoned";
-        QTest::newRow("discarded before the commit") << "discarded";
-        QTest::newRow("disk full in a later piece") << "full";
-    }
-
-    void writerFailureKeepsOldFile()
-    {
-        QFETCH(QString, failure);
-        QTemporaryDir dir;
-        const QString target = dir.filePath(QStringLiteral("session.log"));
-        writeRaw(target, kOld);
-        {
-            FileWriter file(target);
-            QVERIFY(file.open());
-            QVERIFY(file.write(QByteArray(200, 'a')));
-            if (failure == QLatin1StringView("full")) {
-                const FileSizeLimit full(300);
-                QVERIFY(full.active());
-                QVERIFY(!file.write(QByteArray(200, 'b')));
-                QVERIFY(!file.errorString().isEmpty());
-            } else if (failure == QLatin1StringView("discarded")) {
-                file.discard();
-            }
-            if (failure != QLatin1StringView("abandoned"))
-                QVERIFY(!file.commit());
-        }
-        QCOMPARE(fileContent(target), kOld);
-        QCOMPARE(filesIn(dir), QStringList{QStringLiteral("session.log")});
     }
 
     void writeIntoMissingDirectoryFails()
@@ -788,24 +738,17 @@ private Q_SLOTS:
     void homeDependsOnWhereTheCopyStands_data()
     {
         QTest::addColumn<QString>("programDirectory");
-        QTest::addColumn<QString>("installedBinDirectory");
         QTest::addColumn<bool>("installed");
-        QTest::newRow("build tree is portable") << "build"
-                                                << "prefix/bin" << false;
-        QTest::newRow("copy in the prefix's bin is installed") << "prefix/bin"
-                                                               << "prefix/bin" << true;
-        QTest::newRow("bin reached through a symbolic link is installed") << "bin-link"
-                                                                          << "prefix/bin" << true;
-        QTest::newRow("sibling whose name starts the same is portable") << "prefix/bin2"
-                                                                        << "prefix/bin" << false;
-        QTest::newRow("write-protected folder stays portable") << "locked"
-                                                               << "prefix/bin" << false;
+        QTest::newRow("build tree is portable") << "build" << false;
+        QTest::newRow("copy in the prefix's bin is installed") << "prefix/bin" << true;
+        QTest::newRow("bin reached through a symbolic link is installed") << "bin-link" << true;
+        QTest::newRow("sibling whose name starts the same is portable") << "prefix/bin2" << false;
+        QTest::newRow("write-protected folder stays portable") << "locked" << false;
     }
 
     void homeDependsOnWhereTheCopyStands()
     {
         QFETCH(QString, programDirectory);
-        QFETCH(QString, installedBinDirectory);
         QFETCH(bool, installed);
         QTemporaryDir scratch;
         const QDir root(scratch.path());
@@ -818,7 +761,7 @@ private Q_SLOTS:
             const EnvironmentOverride dataHome("XDG_DATA_HOME",
                                                QFile::encodeName(root.filePath("data")));
             data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-            home = homeFor(root.filePath(programDirectory), root.filePath(installedBinDirectory));
+            home = homeFor(root.filePath(programDirectory), root.filePath("prefix/bin"));
         }
         const QString program = root.filePath(programDirectory);
         const bool dataMade = QFileInfo(data).isDir();

@@ -171,17 +171,15 @@ private Q_SLOTS:
         t.click("RapidCmd");
     }
 
+    // Each save replaces what stood at the name, an old longer file, and keeps
+    // its mode, here one no new file gets; a cancelled save writes nothing.
     void save_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("written");
-        QTest::newRow("log filter adds .log") << "session"
-                                              << ""
-                                              << "session.log";
-        QTest::newRow("own extension kept") << "session.txt"
-                                            << ""
-                                            << "session.txt";
+        QTest::newRow("log filter adds .log") << "session" << QString() << "session.log";
+        QTest::newRow("own extension kept") << "session.txt" << QString() << "session.txt";
         QTest::newRow("all files adds nothing") << "session"
                                                 << "All files (*.*)"
                                                 << "session";
@@ -193,13 +191,24 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(QString, written);
         TerminalHarness t;
+        const QString path = t.dir.filePath(written);
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("previous content that is longer"));
+        old.close();
+        QVERIFY(setOwnership(path, {0604, int(::geteuid()), int(::getegid())}));
+        cancelSaveDialog();
+        t.click("SaveLogCmd");
+        QCOMPARE(fileContent(path), QByteArray("previous content that is longer"));
+        answerSaveDialog(t.dir.filePath(typed), filter);
+        t.click("SaveLogCmd");
+        QCOMPARE(fileContent(path), QByteArray("\r\n"));
         t.window->SendCommand("PL\r");
         t.device.write("R\r");
         QTRY_COMPARE(t.logText(), QByteArray("Command Sent:  PL|\r\nReceiving: R|"));
         answerSaveDialog(t.dir.filePath(typed), filter);
         t.click("SaveLogCmd");
-        QCOMPARE(fileContent(t.dir.filePath(written)),
-                 QByteArray("Command Sent:  PL|\r\nReceiving: R|\r\n"));
+        QCOMPARE(fileContent(path), QByteArray("Command Sent:  PL|\r\nReceiving: R|\r\n"));
+        QCOMPARE(ownershipOf(path).mode, 0604);
         QCOMPARE(t.window->cursor().shape(), Qt::ArrowCursor);
         // A second save has all of the log, what the first saved too.
         t.window->SendCommand("ST\r");
@@ -207,31 +216,8 @@ private Q_SLOTS:
         t.click("SaveLogCmd");
         QCOMPARE(fileContent(t.dir.filePath("again.log")),
                  QByteArray("Command Sent:  PL|\r\nReceiving: R|\r\nCommand Sent:  ST|\r\n"));
-        QVERIFY(t.messages.shown.isEmpty());
-    }
-
-    void saveEmptyLogOverExistingFile()
-    {
-        TerminalHarness t;
-        const QString path = t.dir.filePath("old.log");
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("previous content that is longer");
-        old.close();
-        // The replacement keeps the old file's mode, here one no new file gets.
-        QVERIFY(setOwnership(path, {0604, int(::geteuid()), int(::getegid())}));
-        answerSaveDialog(path);
-        t.click("SaveLogCmd");
-        QCOMPARE(fileContent(path), QByteArray("\r\n"));
-        QCOMPARE(ownershipOf(path).mode, 0604);
-    }
-
-    void cancelWritesNothing()
-    {
-        TerminalHarness t;
-        cancelSaveDialog();
-        t.click("SaveLogCmd");
-        QCOMPARE(QDir(t.dir.path()).entryList({"*.log"}, QDir::Files), QStringList());
+        QCOMPARE(QDir(t.dir.path()).entryList(QDir::Files, QDir::Name),
+                 QStringList({"Zentrel.ini", "again.log", written}));
         QVERIFY(t.messages.shown.isEmpty());
     }
 
@@ -353,44 +339,28 @@ private Q_SLOTS:
         QCOMPARE(t.messages.texts(), messages);
     }
 
-    void dialogReadsFileAndSecondPressKeepsEdits()
-    {
-        TerminalHarness t(iniWith("1", "Standard", kStrings));
-        t.click("CfgStrCmd");
-        auto *dialog = t.window->stringsDialog();
-        QVERIFY(dialog);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Quick String Configuration"));
-        QCOMPARE(field(dialog, 1)->text(), QStringLiteral("\"S1\" h0d"));
-        QCOMPARE(field(dialog, 5)->text(), QStringLiteral("\"PL"));
-        field(dialog, 1)->setText(QStringLiteral("edited"));
-        t.dir.writeIni(iniWith("1", "Standard", {"changed on disk"}));
-        t.click("CfgStrCmd");
-        QCOMPARE(t.window->stringsDialog(), dialog);
-        QCOMPARE(field(dialog, 1)->text(), QStringLiteral("edited"));
-    }
-
+    // Until the dialog closes the main window sends the old strings; what is
+    // applied is saved as typed, with the view shown.
     void editsTakeEffectWhenTheDialogCloses_data()
     {
         QTest::addColumn<QStringList>("presses");
-        QTest::addColumn<QByteArray>("wire");
-        QTest::newRow("OK saves and applies") << QStringList{"cmdOK"} << QByteArray("NEW");
-        QTest::newRow("Apply then Cancel applies")
-            << QStringList{"cmdApply", "cmdCancel"} << QByteArray("NEW");
-        QTest::newRow("Cancel alone keeps the old strings")
-            << QStringList{"cmdCancel"} << QByteArray("S1\r");
-        QTest::newRow("Apply then Escape applies")
-            << QStringList{"cmdApply", "escape"} << QByteArray("NEW");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("OK saves and applies") << QStringList{"cmdOK"} << true;
+        QTest::newRow("Apply then Cancel applies") << QStringList{"cmdApply", "cmdCancel"} << true;
+        QTest::newRow("Cancel alone keeps the old strings") << QStringList{"cmdCancel"} << false;
+        QTest::newRow("Apply then Escape applies") << QStringList{"cmdApply", "escape"} << true;
     }
 
     void editsTakeEffectWhenTheDialogCloses()
     {
         QFETCH(QStringList, presses);
-        QFETCH(QByteArray, wire);
+        QFETCH(bool, applied);
         TerminalHarness t(iniWith("1", "Standard", kStrings));
+        t.pick("ViewCmb", "Hex");
         t.click("CfgStrCmd");
         QPointer<StringsFrm> dialog = t.window->stringsDialog();
         field(dialog, 1)->setText(QStringLiteral("\"NEW\""));
-        // Until the dialog closes the main window keeps sending the old string.
+        field(dialog, 4)->setText(QStringLiteral("  four "));
         t.click("Str1Cmd");
         QCOMPARE(t.device.read(3), QByteArray("S1\r"));
         for (const auto &button : presses) {
@@ -401,7 +371,13 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(!dialog);
         t.click("Str1Cmd");
+        const QByteArray wire = applied ? "NEW" : "S1\r";
         QCOMPARE(t.device.read(wire.size()), wire);
+        QCOMPARE(t.dir.readIni(),
+                 applied ? QByteArray("Port: 1\r\nView: Hex\r\nString 1: \"NEW\"\r\n"
+                                      "String 2: \"S2\" h0d\r\nString 3: \"S3\" h0d\r\n"
+                                      "String 4:   four \r\nString 5: \"PL\r\n")
+                         : iniWith("1", "Standard", kStrings));
         QVERIFY(t.messages.shown.isEmpty());
     }
 
@@ -423,46 +399,45 @@ private Q_SLOTS:
         QVERIFY(t.messages.shown.isEmpty()); // choosing the open port again reopens it quietly
     }
 
-    void applyWritesSevenLines()
-    {
-        TerminalHarness t(iniWith("1", "Standard", kStrings));
-        t.pick("ViewCmb", "Hex");
-        t.click("CfgStrCmd");
-        auto *dialog = t.window->stringsDialog();
-        field(dialog, 4)->setText(QStringLiteral("  four "));
-        press(dialog, "cmdApply");
-        QCOMPARE(t.dir.readIni(), QByteArray("Port: 1\r\nView: Hex\r\nString 1: \"S1\" h0d\r\n"
-                                             "String 2: \"S2\" h0d\r\nString 3: \"S3\" h0d\r\n"
-                                             "String 4:   four \r\nString 5: \"PL\r\n"));
-    }
-
-    void shortOrMissingFile_data()
+    // The dialog shows the file's strings, what a short or missing file
+    // lacks empty; a second press keeps the edits of the open dialog.
+    void dialogReadsTheFile_data()
     {
         QTest::addColumn<QByteArray>("ini"); // null: no file
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("third");
-        QTest::newRow("missing file") << QByteArray() << ""
-                                      << "";
-        QTest::newRow("a folder where the file should be") << QByteArray("folder") << ""
-                                                           << "";
+        QTest::addColumn<QStringList>("strings");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList none(5, QString()), error{"Error reading file!"};
+        QTest::newRow("whole file")
+            << iniWith("1", "Standard", kStrings)
+            << QStringList{"\"S1\" h0d", "\"S2\" h0d", "\"S3\" h0d", "", "\"PL"} << QStringList();
+        QTest::newRow("missing file") << QByteArray() << none << error;
+        QTest::newRow("a folder where the file should be") << QByteArray("folder") << none << error;
         QTest::newRow("ends after string 2")
-            << QByteArray("Port: 1\r\nView: Hex\r\nString 1: a\r\nString 2: b\r\n") << "a"
-            << "";
+            << QByteArray("Port: 1\r\nView: Hex\r\nString 1: a\r\nString 2: b\r\n")
+            << QStringList{"a", "b", "", "", ""} << error;
     }
 
-    void shortOrMissingFile()
+    void dialogReadsTheFile()
     {
         QFETCH(QByteArray, ini);
-        QFETCH(QString, first);
-        QFETCH(QString, third);
+        QFETCH(QStringList, strings);
+        QFETCH(QStringList, messages);
         TerminalHarness t(ini == "folder" ? QByteArray() : ini);
         if (ini == "folder") // nothing can replace it either, also for root
             QVERIFY(QDir(t.dir.path()).mkdir("Zentrel.ini"));
         t.click("CfgStrCmd");
         auto *dialog = t.window->stringsDialog();
-        QCOMPARE(t.messages.texts(), QStringList{"Error reading file!"});
-        QCOMPARE(field(dialog, 1)->text(), first);
-        QCOMPARE(field(dialog, 3)->text(), third);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Quick String Configuration"));
+        QCOMPARE(t.messages.texts(), messages);
+        for (int k = 1; k <= 5; ++k)
+            QCOMPARE(field(dialog, k)->text(), strings.at(k - 1));
+        field(dialog, 1)->setText(QStringLiteral("edited"));
+        t.dir.writeIni(iniWith("1", "Standard", {"changed on disk"}));
+        t.click("CfgStrCmd");
+        QCOMPARE(t.window->stringsDialog(), dialog);
+        QCOMPARE(field(dialog, 1)->text(), QStringLiteral("edited"));
+        QCOMPARE(t.messages.texts(), messages);
     }
 
     void unsavedEditsStayInTheOpenDialog_data()
@@ -479,8 +454,7 @@ private Q_SLOTS:
             << QString::fromUtf8("Invalid character \"\xf0\x9f\x8e\xac\" (U+1F3AC) in String 2!");
         // As on a full disk: the new file cannot grow past a few bytes.
         QTest::newRow("file that cannot be written, OK")
-            << "ok"
-            << "cmdOK" << 32 << "Error saving to file!";
+            << QStringLiteral("ok") << "cmdOK" << 32 << "Error saving to file!";
     }
 
     void unsavedEditsStayInTheOpenDialog()
@@ -510,33 +484,24 @@ private Q_SLOTS:
             QCOMPARE(field(dialog, k)->text(), kept.at(k - 1));
     }
 
-    // Nothing sent yet: nothing to repeat. Then each press starts or stops.
-    void captionAlternates()
-    {
-        TerminalHarness t;
-        auto *button = t.find<QPushButton>("RapidCmd");
-        t.click("RapidCmd");
-        QCOMPARE(button->text(), QStringLiteral("Rapid Fire"));
-        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
-        t.window->SendCommand("A");
-        for (int press = 0; press < 4; ++press) {
-            t.click("RapidCmd");
-            const bool running = press % 2 == 0;
-            QCOMPARE(button->text(),
-                     running ? QStringLiteral("Stop") : QStringLiteral("Rapid Fire"));
-            QCOMPARE(t.window->rapidFire()->RapidTimer().isActive(), running);
-        }
-    }
-
+    // Nothing sent yet: nothing to repeat. Then each press starts or stops,
+    // the caption saying which.
     void commandDuringRunGoesOutOnce()
     {
         TerminalHarness t;
+        const auto pressRapidFire = [&t](bool running) {
+            t.click("RapidCmd");
+            QCOMPARE(t.find<QPushButton>("RapidCmd")->text(),
+                     running ? QStringLiteral("Stop") : QStringLiteral("Rapid Fire"));
+            QCOMPARE(t.window->rapidFire()->RapidTimer().isActive(), running);
+        };
+        pressRapidFire(false);
         t.window->SendCommand("A");
-        t.click("RapidCmd");
+        pressRapidFire(true);
         QByteArray wire = t.device.read(20);
         t.window->SendCommand("B");
         wire += t.device.read(20);
-        t.click("RapidCmd");
+        pressRapidFire(false);
         wire += t.device.sentSoFar();
         QCOMPARE(wire.count('B'), 1);
         QCOMPARE(wire.count('A') + 1, wire.size());
@@ -544,9 +509,9 @@ private Q_SLOTS:
         // The log shows each byte that went out, no more, no less.
         QCOMPARE(sentLines(t.logText()), wire.size());
         // Restarting takes a new snapshot: by now the last resend, A.
-        t.click("RapidCmd");
+        pressRapidFire(true);
         QCOMPARE(t.window->rapidFire()->RapidString(), QByteArray("A"));
-        t.click("RapidCmd");
+        pressRapidFire(false);
     }
 
     void addressedSnapshotKeepsOnePrefix()
@@ -660,19 +625,25 @@ private Q_SLOTS:
         QCOMPARE(t.logText().count("Command Sent:") - 1, arrived.size() / 3);
     }
 
+    // Read back in every view; a block damaged on disk is never shown as
+    // text, yet every line still answers and the text in memory reads.
     void readsBackWhatItSpilled_data()
     {
         QTest::addColumn<ViewMode>("mode");
         QTest::addColumn<bool>("nameless");
-        QTest::newRow("standard view, nameless file") << ViewMode::Standard << true;
-        QTest::newRow("hex view, nameless file") << ViewMode::Hex << true;
-        QTest::newRow("named file unlinked at once") << ViewMode::Mixed << false;
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("standard view, nameless file") << ViewMode::Standard << true << QString();
+        QTest::newRow("hex view, nameless file") << ViewMode::Hex << true << QString();
+        QTest::newRow("named file unlinked at once") << ViewMode::Mixed << false << QString();
+        QTest::newRow("bytes overwritten") << ViewMode::Hex << true << "overwritten";
+        QTest::newRow("file cut short") << ViewMode::Hex << true << "truncated";
     }
 
     void readsBackWhatItSpilled()
     {
         QFETCH(ViewMode, mode);
         QFETCH(bool, nameless);
+        QFETCH(QString, damage);
         QTemporaryDir folder;
         const LogText expected = inMemory(mode);
         LogText log;
@@ -681,6 +652,12 @@ private Q_SLOTS:
         QVERIFY(log.spilledBlocks() > 10);
         QVERIFY(log.memoryBytes() < 3 * 8192);
         QVERIFY(!log.takeSpillFault());
+        // Nothing to see in the folder, and only this user could read it.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+        const auto files = spillFiles(folder.path());
+        QCOMPARE(files.size(), 1);
+        QCOMPARE(ownershipOf(QStringLiteral("/proc/self/fd/%1").arg(files[0])).mode, 0600);
         QCOMPARE(log.size(), expected.size());
         QCOMPARE(log.lineCount(), expected.lineCount());
         QCOMPARE(log.longestLine(), expected.longestLine());
@@ -690,13 +667,29 @@ private Q_SLOTS:
             QCOMPARE(log.lineLength(line), expected.lineLength(line));
             QCOMPARE(log.lineOf(start + expected.lineLength(line) / 2), line);
         }
+        if (!damage.isEmpty()) {
+            // Until its thread writes them, the blocks read from memory.
+            QTRY_COMPARE(log.spillWaiting(), 0);
+            if (damage == "truncated")
+                QCOMPARE(::ftruncate(files[0], 10), 0);
+            else
+                QCOMPARE(::pwrite(files[0], "garbage!", 8, 40), ssize_t(8));
+            QByteArray out;
+            QVERIFY(!log.read(0, 100, out));
+            QVERIFY(!log.read(0, log.size(), out));
+            QCOMPARE(out, QByteArray());
+            qsizetype previous = -1;
+            for (qsizetype line = 0; line < log.lineCount(); ++line) {
+                QVERIFY(log.lineStart(line) > previous);
+                previous = log.lineStart(line);
+                QVERIFY(log.lineLength(line) >= 0);
+                QCOMPARE(log.lineOf(previous), line);
+            }
+            QVERIFY(log.read(log.size() - 100, 100, out));
+            QVERIFY(out == expected.text().right(100));
+            return;
+        }
         QVERIFY(log.text() == expected.text());
-        // Nothing to see in the folder, and only this user could read it.
-        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList());
-        const auto files = spillFiles(folder.path());
-        QCOMPARE(files.size(), 1);
-        QCOMPARE(ownershipOf(QStringLiteral("/proc/self/fd/%1").arg(files[0])).mode, 0600);
         // A copy, as Save Log takes, reads on after Clear Log; the disk
         // space goes back once both are done with it.
         auto copy = std::make_unique<LogText>(log);
@@ -705,45 +698,6 @@ private Q_SLOTS:
         QCOMPARE(log.text(), QByteArray());
         copy.reset();
         QTRY_COMPARE(spillFiles(folder.path()), QList<int>());
-    }
-
-    void damagedBlockIsNeverShownAsText_data()
-    {
-        QTest::addColumn<bool>("truncated");
-        QTest::newRow("bytes overwritten") << false;
-        QTest::newRow("file cut short") << true;
-    }
-
-    void damagedBlockIsNeverShownAsText()
-    {
-        QFETCH(bool, truncated);
-        QTemporaryDir folder;
-        const LogText expected = inMemory(ViewMode::Hex);
-        LogText log;
-        log.setLimits(smallLimits({folder.path()}));
-        spillShow(log, ViewMode::Hex);
-        // Until its thread writes them, the blocks read from memory.
-        QTRY_COMPARE(log.spillWaiting(), 0);
-        const auto files = spillFiles(folder.path());
-        QCOMPARE(files.size(), 1);
-        if (truncated)
-            QCOMPARE(::ftruncate(files[0], 10), 0);
-        else
-            QCOMPARE(::pwrite(files[0], "garbage!", 8, 40), ssize_t(8));
-        QByteArray out;
-        QVERIFY(!log.read(0, 100, out));
-        QVERIFY(!log.read(0, log.size(), out));
-        QCOMPARE(out, QByteArray());
-        // Every line still answers, in order, and the text in memory reads.
-        qsizetype previous = -1;
-        for (qsizetype line = 0; line < log.lineCount(); ++line) {
-            QVERIFY(log.lineStart(line) > previous);
-            previous = log.lineStart(line);
-            QVERIFY(log.lineLength(line) >= 0);
-            QCOMPARE(log.lineOf(previous), line);
-        }
-        QVERIFY(log.read(log.size() - 100, 100, out));
-        QVERIFY(out == expected.text().right(100));
     }
 
     // The window spills and saves the log byte for byte as it was
