@@ -225,18 +225,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pinned"); // per port number from 0, "." for no link
         QTest::addColumn<QString>("system");
         QTest::addColumn<QString>("expected"); // per port number from 0, "." for absent
-        QTest::newRow("two pins in a row among the system's devices") << "..ab"
-                                                                      << "cd"
-                                                                      << ".cabd";
-        QTest::newRow("a dangling pin keeps its number from the system's devices") << ".-a"
-                                                                                   << "bc"
-                                                                                   << "..abc";
-        QTest::newRow("a pinned device is not numbered twice") << "...b"
-                                                               << "abc"
-                                                               << ".acb";
-        QTest::newRow("pins either side of the system's devices") << "a..b"
-                                                                  << "cd"
-                                                                  << "acdb";
+        const auto row = [](const char *name, const char *pinned, const char *system,
+                            const char *expected) {
+            QTest::newRow(name) << QString(pinned) << QString(system) << QString(expected);
+        };
+        row("two pins in a row among the system's devices", "..ab", "cd", ".cabd");
+        row("a dangling pin keeps its number from the system's devices", ".-a", "bc", "..abc");
+        row("a pinned device is not numbered twice", "...b", "abc", ".acb");
+        row("pins either side of the system's devices", "a..b", "cd", "acdb");
     }
 
     void numberingAtStart()
@@ -446,23 +442,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("why");
         const QString inUse = "the server says the port is in use: \"Port already in use\".";
-        QTest::newRow("ser2net killed and started again, RFC 2217") << "rfc2217"
-                                                                    << "killed"
-                                                                    << "";
-        QTest::newRow("ser2net killed and started again, raw TCP") << "raw"
-                                                                   << "killed"
-                                                                   << "";
-        QTest::newRow("connection reset by the server") << "listener"
-                                                        << "reset"
-                                                        << "";
-        QTest::newRow("port in use, ser2net's words, RFC 2217") << "rfc2217"
-                                                                << "in use" << inUse;
-        QTest::newRow("port in use, ser2net's words, raw TCP") << "raw"
-                                                               << "in use" << inUse;
-        QTest::newRow("closed half-way through the negotiation")
-            << "hang-up"
-            << "hang-up"
-            << "the server closed the connection at once";
+        const auto row = [](const char *name, const char *server, const char *fault,
+                            const QString &why = {}) {
+            QTest::newRow(name) << QString(server) << QString(fault) << why;
+        };
+        row("ser2net killed and started again, RFC 2217", "rfc2217", "killed");
+        row("ser2net killed and started again, raw TCP", "raw", "killed");
+        row("connection reset by the server", "listener", "reset");
+        row("port in use, ser2net's words, RFC 2217", "rfc2217", "in use", inUse);
+        row("port in use, ser2net's words, raw TCP", "raw", "in use", inUse);
+        row("closed half-way through the negotiation", "hang-up", "hang-up",
+            "the server closed the connection at once");
     }
 
     void serverFaults()
@@ -593,24 +583,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("an adapter by vendor, product, serial number, interface and port")
-            << "/dev/ttyUSB0"
-            << "usb 0403:6001 serial FT12AB interface 00 port 0";
-        QTest::newRow("an adapter without a serial number by its USB port path")
-            << "/dev/ttyUSB1"
-            << "usb 067b:2303 path pci0000:00/0000:00:14.0/usb1/1-3 interface 00 port 0";
-        QTest::newRow("its twin on another USB port is another device")
-            << "/dev/ttyUSB2"
-            << "usb 067b:2303 path pci0000:00/0000:00:14.0/usb1/1-4 interface 00 port 0";
-        QTest::newRow("an ACM modem by its interface")
-            << "/dev/ttyACM0"
-            << "usb 2341:0043 serial 7543 interface 02 port 0";
-        QTest::newRow("a built-in UART is its node") << "/dev/ttyS0"
-                                                     << "/dev/ttyS0";
-        QTest::newRow("a node sysfs does not know is its node") << "/dev/ttyUSB9"
-                                                                << "/dev/ttyUSB9";
-        QTest::newRow("a pseudo-terminal has none: its node is reused") << "/dev/pts/3"
-                                                                        << "";
+        const auto row = [](const char *name, const char *node, const char *expected) {
+            QTest::newRow(name) << QString(node) << QString(expected);
+        };
+        row("an adapter by vendor, product, serial number, interface and port", "/dev/ttyUSB0",
+            "usb 0403:6001 serial FT12AB interface 00 port 0");
+        row("an adapter without a serial number by its USB port path", "/dev/ttyUSB1",
+            "usb 067b:2303 path pci0000:00/0000:00:14.0/usb1/1-3 interface 00 port 0");
+        row("its twin on another USB port is another device", "/dev/ttyUSB2",
+            "usb 067b:2303 path pci0000:00/0000:00:14.0/usb1/1-4 interface 00 port 0");
+        row("an ACM modem by its interface", "/dev/ttyACM0",
+            "usb 2341:0043 serial 7543 interface 02 port 0");
+        row("a built-in UART is its node", "/dev/ttyS0", "/dev/ttyS0");
+        row("a node sysfs does not know is its node", "/dev/ttyUSB9", "/dev/ttyUSB9");
+        row("a pseudo-terminal has none: its node is reused", "/dev/pts/3", "");
     }
 
     void identity()
@@ -699,25 +685,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pin"); // link, by-id (a stand-in), auto
         QTest::addColumn<QString>("replug");
         QTest::addColumn<bool>("reopens");
-        QTest::newRow("ports link re-pointed") << "link"
-                                               << "link" << true;
-        QTest::newRow("by-id link re-pointed behind an unchanged ports link") << "by-id"
-                                                                              << "by-id" << true;
-        QTest::newRow("by-id folder gone with the last adapter and made again") << "by-id"
-                                                                                << "folder" << true;
-        QTest::newRow("held by another program when it returns, taken once let go")
-            << "link"
-            << "held" << true;
-        QTest::newRow("another pseudo-terminal on the old node behind an unchanged link")
-            << "link"
-            << "same node" << false;
-        QTest::newRow("automatic numbering: a second device is not the one that went")
-            << "auto"
-            << "second" << false;
-        QTest::newRow("another port selected while waiting") << "link"
-                                                             << "other" << false;
-        QTest::newRow("Exit while waiting") << "link"
-                                            << "exit" << false;
+        const auto row = [](const char *name, const char *pin, const char *replug, bool reopens) {
+            QTest::newRow(name) << QString(pin) << QString(replug) << reopens;
+        };
+        row("ports link re-pointed", "link", "link", true);
+        row("by-id link re-pointed behind an unchanged ports link", "by-id", "by-id", true);
+        row("by-id folder gone with the last adapter and made again", "by-id", "folder", true);
+        row("held by another program when it returns, taken once let go", "link", "held", true);
+        row("another pseudo-terminal on the old node behind an unchanged link", "link", "same node",
+            false);
+        row("automatic numbering: a second device is not the one that went", "auto", "second",
+            false);
+        row("another port selected while waiting", "link", "other", false);
+        row("Exit while waiting", "link", "exit", false);
     }
 
     void reconnect()
