@@ -111,9 +111,14 @@ class Program:
         self.xdotool("windowfocus", "--sync", self.window_id)
     def close(self):
         for child in (self.process, self.xvfb):
+            # Ended as at a logout, so that what it writes at its end (its coverage counts) is kept.
             if child is not None:
-                child.kill()
-                child.wait(30)
+                child.terminate()
+                try:
+                    child.wait(30)
+                except subprocess.TimeoutExpired:
+                    child.kill()
+                    child.wait()
         if self.xvfb is not None:
             self.xvfb.stdout.close()
         if hasattr(self, "line"):
