@@ -32,11 +32,11 @@ def pump(seconds=0.0):
         if not context.iteration(False):
             time.sleep(0.01)
 
-def wait_for(condition, what, timeout=PATIENCE):
+def wait_for(condition, what, timeout=PATIENCE, seen=lambda: ""):
     end = time.monotonic() + timeout
     while not (result := condition()):
         if time.monotonic() > end:
-            raise AssertionError(f"gave up waiting for {what}")
+            raise AssertionError(f"gave up waiting for {what}{seen()}")
         pump(0.05)
     return result
 
@@ -104,7 +104,7 @@ class Program:
         self.process = subprocess.Popen([os.path.join(self.path, "zentrel")], env=self.env)
         self.focus_events = listen(test, "object:state-changed:focused")
         self.window = wait_for(lambda: self.top_level("frame", "Zentrel Vorlinker"),
-                               "the main window on the AT-SPI bus", 120)
+                               "the main window on the AT-SPI bus", 120, self.seen)
         self.window_id = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name",
                                                        "^Zentrel Vorlinker$", check=False),
                                   "the main window on the display").split()[0]
@@ -127,11 +127,21 @@ class Program:
         self.dir.cleanup()
     def top_level(self, role_name, name):
         assert self.process.poll() is None, "the program ended"
-        for app in pyatspi.Registry.getDesktop(0):
+        # Asked afresh each time: a window added while the client was not listening (the main
+        # window after the splash, on a loaded machine) is missing from what it remembers.
+        desktop = pyatspi.Registry.getDesktop(0)
+        desktop.clear_cache()
+        for app in desktop:
             if app is not None and app.get_process_id() == self.process.pid:
+                app.clear_cache()
                 return next((w for w in app if w is not None and role(w) == role_name and
                              w.name == name and has(w, pyatspi.STATE_SHOWING)), None)
         return None
+    def seen(self):
+        """What the bus offers: each program's process and its windows."""
+        return "; on the bus: " + ", ".join(
+            f"{app.get_process_id()} {[(role(w), w.name) for w in app if w is not None]}"
+            for app in pyatspi.Registry.getDesktop(0) if app is not None)
     def xdotool(self, *arguments, check=True):
         return subprocess.run(["xdotool", *arguments], env=self.env, check=check,
                               capture_output=True, text=True).stdout.strip()
