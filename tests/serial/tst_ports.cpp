@@ -173,43 +173,27 @@ private Q_SLOTS:
 
     void numbering_data()
     {
-        QTest::addColumn<QStringList>("pinned"); // "n=target", target empty when dangling
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<QStringList>("expected"); // "n=path" for every present port
 
-        QTest::newRow("a lone USB adapter is port 1")
-            << QStringList{} << QStringList{"/dev/ttyUSB0"} << QStringList{"1=/dev/ttyUSB0"};
         QTest::newRow("UARTs, then USB, then ACM, each by index")
-            << QStringList{} << QStringList{"/dev/ttyACM0", "/dev/ttyUSB10", "/dev/ttyS1",
-                                            "/dev/ttyUSB2", "/dev/ttyS0",    "/dev/rfcomm0"}
+            << QStringList{"/dev/ttyACM0", "/dev/ttyUSB10", "/dev/ttyS1",
+                           "/dev/ttyUSB2", "/dev/ttyS0",    "/dev/rfcomm0"}
             << QStringList{"1=/dev/ttyS0", "2=/dev/ttyS1", "3=/dev/ttyUSB2", "4=/dev/ttyUSB10",
                            "5=/dev/ttyACM0"};
-        QTest::newRow("pinned numbers are skipped and their devices not repeated")
-            << QStringList{"1=/dev/ttyUSB1", "2="}
-            << QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0"}
-            << QStringList{"1=/dev/ttyUSB1", "3=/dev/ttyUSB0", "4=/dev/ttyACM0"};
-        QTest::newRow("port 0 only by a pin")
-            << QStringList{"0=/dev/pts/7"} << QStringList{"/dev/ttyS0"}
-            << QStringList{"0=/dev/pts/7", "1=/dev/ttyS0"};
         QStringList many, sixteen;
         for (int i = 0; i < 20; ++i)
             many.append(QStringLiteral("/dev/ttyUSB%1").arg(i));
         for (int n = 1; n <= 16; ++n)
             sixteen.append(QStringLiteral("%1=/dev/ttyUSB%2").arg(n).arg(n - 1));
-        QTest::newRow("never beyond 16") << QStringList{} << many << sixteen;
+        QTest::newRow("never beyond 16") << many << sixteen;
     }
 
     void numbering()
     {
-        QFETCH(QStringList, pinned);
         QFETCH(QStringList, system);
         QFETCH(QStringList, expected);
-        com::Pins pins;
-        for (const auto &pin : pinned) {
-            const auto parts = pin.split(u'=');
-            pins[size_t(parts.at(0).toInt())] = parts.at(1);
-        }
-        const auto table = com::assignPorts(pins, com::orderSerialDevices(system));
+        const auto table = com::assignPorts({}, com::orderSerialDevices(system));
         QStringList present;
         for (int n = 0; n < com::kPortCount; ++n) {
             if (!table[size_t(n)].isEmpty())
