@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -739,19 +738,14 @@ private Q_SLOTS:
             }
         }
         // None given: the session's own, its cache folder unwritable.
-        const QByteArray cache = qgetenv("XDG_CACHE_HOME"), runtime = qgetenv("XDG_RUNTIME_DIR");
-        const auto restore = qScopeGuard([&] {
-            for (const auto &[name, value] :
-                 {std::pair{"XDG_CACHE_HOME", cache}, {"XDG_RUNTIME_DIR", runtime}})
-                value.isNull() ? qunsetenv(name) : qputenv(name, value);
-        });
+        std::optional<EnvironmentOverride> cacheHome, runtimeHome;
         if (folders.isEmpty()) {
             paths = QStringList{t.dir.filePath("file/cache"), t.dir.filePath("runtime")};
             QVERIFY(QDir().mkdir(paths[1]) &&
                     QFile::setPermissions(paths[1],
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-            qputenv("XDG_CACHE_HOME", QFile::encodeName(paths[0]));
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(paths[1]));
+            cacheHome.emplace("XDG_CACHE_HOME", QFile::encodeName(paths[0]));
+            runtimeHome.emplace("XDG_RUNTIME_DIR", QFile::encodeName(paths[1]));
         }
         LogModel &model = t.window->logModel();
         const LogText &log = model.text();
