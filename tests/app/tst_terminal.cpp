@@ -215,18 +215,6 @@ private Q_SLOTS:
                      "Command Sent:  PL|\r\nCommand Sent:  " + second.chopped(1) + '|');
     }
 
-    void noPortRefusesEverySend()
-    {
-        TerminalHarness t(QByteArray{});
-        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QString());
-        t.find<QCheckBox>("IDChk")->setChecked(true);
-        t.window->SendCommand("PL\r");
-        t.sendCustom("h41");
-        QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
-        QCOMPARE(t.device.sentSoFar(), QByteArray());
-        QCOMPARE(t.logText(), QByteArray());
-    }
-
     void everyRouteSwitchesThePanel_data()
     {
         QTest::addColumn<int>("from");

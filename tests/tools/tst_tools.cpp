@@ -527,9 +527,18 @@ private Q_SLOTS:
         QCOMPARE(wire, QByteArray("5@PL\r").repeated(10));
     }
 
-    void noPortIsToldOncePerRun()
+    // With no port chosen every send is refused and told, nothing logged;
+    // Rapid Fire tells once a run and keeps ticking.
+    void noPortRefusesEverySend()
     {
-        TerminalHarness t;
+        TerminalHarness t(QByteArray{});
+        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QString());
+        t.find<QCheckBox>("IDChk")->setChecked(true);
+        t.window->SendCommand("PL\r");
+        t.sendCustom("h41");
+        QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
+        QCOMPARE(t.logText(), QByteArray());
+        t.pick("PortCmb", "1");
         t.window->SendCommand("A");
         QCOMPARE(t.device.read(1), QByteArray("A"));
         t.find<QComboBox>("PortCmb")->setCurrentIndex(-1);
@@ -538,7 +547,7 @@ private Q_SLOTS:
             ticks.clear();
             t.click("RapidCmd");
             QTRY_VERIFY(ticks.count() >= 50);
-            QCOMPARE(t.messages.texts(), QStringList(run, "Select COMM port!"));
+            QCOMPARE(t.messages.texts(), QStringList(2 + run, "Select COMM port!"));
             QVERIFY(t.window->rapidFire()->RapidTimer().isActive());
             t.click("RapidCmd");
         }
