@@ -513,20 +513,6 @@ private Q_SLOTS:
         pressRapidFire(false);
     }
 
-    void addressedSnapshotKeepsOnePrefix()
-    {
-        TerminalHarness t;
-        t.clickTab(0);
-        t.find<QCheckBox>("IDChk")->setChecked(true);
-        QTest::keyClicks(t.find<QLineEdit>("IDTxt"), "5");
-        t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(5), QByteArray("5@PL\r"));
-        t.click("RapidCmd");
-        const QByteArray wire = t.device.read(50);
-        t.click("RapidCmd");
-        QCOMPARE(wire, QByteArray("5@PL\r").repeated(10));
-    }
-
     // With no port chosen every send is refused and told, nothing logged;
     // Rapid Fire tells once a run and keeps ticking.
     void noPortRefusesEverySend()
