@@ -339,7 +339,8 @@ private Q_SLOTS:
     }
 
     // Until the dialog closes the main window sends the old strings; what is
-    // applied is saved as typed, with the view shown.
+    // applied is saved as typed, with the port and view shown; closing puts
+    // back the saved port and view, the port reopened quietly.
     void editsTakeEffectWhenTheDialogCloses_data()
     {
         QTest::addColumn<QStringList>("presses");
@@ -355,13 +356,18 @@ private Q_SLOTS:
         QFETCH(QStringList, presses);
         QFETCH(bool, applied);
         TerminalHarness t(iniWith("1", "Standard", kStrings));
+        PseudoTerminal two;
+        t.dir.pin(2, two);
+        t.window = nullptr;
+        t.window = std::make_unique<Terminal>(t.messages);
+        t.pick("PortCmb", "2");
         t.pick("ViewCmb", "Hex");
         t.click("CfgStrCmd");
         QPointer<StringsFrm> dialog = t.window->stringsDialog();
         field(dialog, 1)->setText(QStringLiteral("\"NEW\""));
         field(dialog, 4)->setText(QStringLiteral("  four "));
         t.click("Str1Cmd");
-        QCOMPARE(t.device.read(3), QByteArray("S1\r"));
+        QCOMPARE(two.read(3), QByteArray("S1\r"));
         for (const auto &button : presses) {
             if (button == QLatin1String("escape"))
                 QTest::keyClick(dialog, Qt::Key_Escape);
@@ -369,33 +375,18 @@ private Q_SLOTS:
                 press(dialog, button.toLatin1().constData());
         }
         QTRY_VERIFY(!dialog);
+        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), applied ? "2" : "1");
+        QCOMPARE(t.find<QComboBox>("ViewCmb")->currentText(), applied ? "Hex" : "Standard");
+        QCOMPARE(t.window->VekComm().portNumber(), applied ? 2 : 1);
         t.click("Str1Cmd");
         const QByteArray wire = applied ? "NEW" : "S1\r";
-        QCOMPARE(t.device.read(wire.size()), wire);
+        QCOMPARE((applied ? two : t.device).read(wire.size()), wire);
         QCOMPARE(t.dir.readIni(),
-                 applied ? QByteArray("Port: 1\r\nView: Hex\r\nString 1: \"NEW\"\r\n"
+                 applied ? QByteArray("Port: 2\r\nView: Hex\r\nString 1: \"NEW\"\r\n"
                                       "String 2: \"S2\" h0d\r\nString 3: \"S3\" h0d\r\n"
                                       "String 4:   four \r\nString 5: \"PL\r\n")
                          : iniWith("1", "Standard", kStrings));
         QVERIFY(t.messages.shown.isEmpty());
-    }
-
-    void closingReappliesSavedPortAndView()
-    {
-        TerminalHarness t(iniWith("1", "Hex", kStrings));
-        PseudoTerminal two;
-        t.dir.pin(2, two);
-        t.window = nullptr;
-        t.window = std::make_unique<Terminal>(t.messages);
-        t.pick("PortCmb", "2");
-        t.pick("ViewCmb", "Mixed");
-        t.click("CfgStrCmd");
-        press(t.window->stringsDialog(), "cmdCancel");
-        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QStringLiteral("1"));
-        QCOMPARE(t.find<QComboBox>("ViewCmb")->currentText(), QStringLiteral("Hex"));
-        QCOMPARE(t.window->VekComm().portNumber(), 1);
-        QVERIFY(t.window->VekComm().isOpen());
-        QVERIFY(t.messages.shown.isEmpty()); // choosing the open port again reopens it quietly
     }
 
     // The dialog shows the file's strings, what a short or missing file
