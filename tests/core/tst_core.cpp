@@ -719,13 +719,6 @@ private Q_SLOTS:
         }
     }
 
-    void writeIntoMissingDirectoryFails()
-    {
-        const AppPathOverride missing(QStringLiteral("/nonexistent-zentrel-directory"));
-        QVERIFY(!settings::writeFile("new\r\n"));
-        QVERIFY(!settings::readFile());
-    }
-
     // Paths relative to a scratch folder holding prefix/bin, the bin
     // directory the copy was built for.
     void homeDependsOnWhereTheCopyStands_data()
