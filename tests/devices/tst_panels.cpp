@@ -304,7 +304,6 @@ void orbaliteRows()
                names("a -+.*1xyz", "MP3X", "ABCDEFGHIJ", "m p"), "a -+.*1xMP3ABCDEFGHm pRN\r");
 }
 
-// The show controller's panel, shown.
 struct ShowControllerPanel : TerminalHarness
 {
     ShowControllerPanel()

@@ -132,7 +132,6 @@ QImage onScreen(LogView &view)
     return view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// What a complete repaint of the view gives.
 QImage repainted(LogView &view)
 {
     return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
