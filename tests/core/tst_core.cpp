@@ -381,15 +381,8 @@ private Q_SLOTS:
                             const QByteArray &expected) {
             QTest::newRow(name) << pieces << mode << expected;
         };
-        const Piece play{Direction::Sent, "PL\r"}, r{Direction::Received, "R"},
-            cr{Direction::Received, "\r"};
+        const Piece play{Direction::Sent, "PL\r"}, r{Direction::Received, "R"};
         const auto in = [](const QByteArray &bytes) { return Piece{Direction::Received, bytes}; };
-        row("standard: sent line then glued answer", {play, r, cr}, ViewMode::Standard,
-            "Command Sent:  PL|\r\nReceiving: R|");
-        row("mixed escapes control bytes only", {play, r, cr}, ViewMode::Mixed,
-            "Command Sent:  PL<0D>\r\nReceiving: R<0D>");
-        row("hex keeps the label plain", {play, r, cr}, ViewMode::Hex,
-            "Command Sent:  <50><4C><0D>\r\nReceiving: <52><0D>");
         row("each send starts a new line; the next answer too", {play, play, r, play, r},
             ViewMode::Standard,
             "Command Sent:  PL|\r\nCommand Sent:  PL|\r\nReceiving: R\r\nCommand Sent:  PL|\r\n"
@@ -724,13 +717,6 @@ private Q_SLOTS:
             ::umask(mask);
             QCOMPARE(ownershipOf(target).mode, int(0666 & ~mask));
         }
-    }
-
-    void writeIntoMissingDirectoryFails()
-    {
-        const AppPathOverride missing(QStringLiteral("/nonexistent-zentrel-directory"));
-        QVERIFY(!settings::writeFile("new\r\n"));
-        QVERIFY(!settings::readFile());
     }
 
     // Paths relative to a scratch folder holding prefix/bin, the bin

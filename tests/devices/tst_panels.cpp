@@ -304,7 +304,6 @@ void orbaliteRows()
                names("a -+.*1xyz", "MP3X", "ABCDEFGHIJ", "m p"), "a -+.*1xMP3ABCDEFGHm pRN\r");
 }
 
-// The show controller's panel, shown.
 struct ShowControllerPanel : TerminalHarness
 {
     ShowControllerPanel()
@@ -478,9 +477,7 @@ private Q_SLOTS:
         const auto row = [](const char *name, const QStringList &fields, const char *hex) {
             QTest::newRow(name) << fields << QByteArray::fromHex(hex);
         };
-        row("on output 1", {"1", ack, "On", "Output 1"}, "F5 01 01 02 02 00 06");
         row("add variable 26", {"1", ack, "AddVar", "3", "Variable 26"}, "F5 01 01 03 38 02 19 58");
-        row("blink output 64", {"12", ack, "Blink", "64", "255 Frames"}, "F5 0C 01 03 04 3F FF 52");
         // The text fields, typed.
         row("display", {"20", ack, "Display", "\"Show\" h0d"}, "F5 14 01 06 0C 53 68 6F 77 0D D5");
         row("message out", {"30", msg, "MessageOut", "3", "\"Go\""}, "F5 1E 02 04 0D 03 47 6F EA");

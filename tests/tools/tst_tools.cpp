@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -133,7 +132,6 @@ QImage onScreen(LogView &view)
     return view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// What a complete repaint of the view gives.
 QImage repainted(LogView &view)
 {
     return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -340,7 +338,8 @@ private Q_SLOTS:
     }
 
     // Until the dialog closes the main window sends the old strings; what is
-    // applied is saved as typed, with the view shown.
+    // applied is saved as typed, with the port and view shown; closing puts
+    // back the saved port and view, the port reopened quietly.
     void editsTakeEffectWhenTheDialogCloses_data()
     {
         QTest::addColumn<QStringList>("presses");
@@ -356,13 +355,18 @@ private Q_SLOTS:
         QFETCH(QStringList, presses);
         QFETCH(bool, applied);
         TerminalHarness t(iniWith("1", "Standard", kStrings));
+        PseudoTerminal two;
+        t.dir.pin(2, two);
+        t.window = nullptr;
+        t.window = std::make_unique<Terminal>(t.messages);
+        t.pick("PortCmb", "2");
         t.pick("ViewCmb", "Hex");
         t.click("CfgStrCmd");
         QPointer<StringsFrm> dialog = t.window->stringsDialog();
         field(dialog, 1)->setText(QStringLiteral("\"NEW\""));
         field(dialog, 4)->setText(QStringLiteral("  four "));
         t.click("Str1Cmd");
-        QCOMPARE(t.device.read(3), QByteArray("S1\r"));
+        QCOMPARE(two.read(3), QByteArray("S1\r"));
         for (const auto &button : presses) {
             if (button == QLatin1String("escape"))
                 QTest::keyClick(dialog, Qt::Key_Escape);
@@ -370,33 +374,18 @@ private Q_SLOTS:
                 press(dialog, button.toLatin1().constData());
         }
         QTRY_VERIFY(!dialog);
+        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), applied ? "2" : "1");
+        QCOMPARE(t.find<QComboBox>("ViewCmb")->currentText(), applied ? "Hex" : "Standard");
+        QCOMPARE(t.window->VekComm().portNumber(), applied ? 2 : 1);
         t.click("Str1Cmd");
         const QByteArray wire = applied ? "NEW" : "S1\r";
-        QCOMPARE(t.device.read(wire.size()), wire);
+        QCOMPARE((applied ? two : t.device).read(wire.size()), wire);
         QCOMPARE(t.dir.readIni(),
-                 applied ? QByteArray("Port: 1\r\nView: Hex\r\nString 1: \"NEW\"\r\n"
+                 applied ? QByteArray("Port: 2\r\nView: Hex\r\nString 1: \"NEW\"\r\n"
                                       "String 2: \"S2\" h0d\r\nString 3: \"S3\" h0d\r\n"
                                       "String 4:   four \r\nString 5: \"PL\r\n")
                          : iniWith("1", "Standard", kStrings));
         QVERIFY(t.messages.shown.isEmpty());
-    }
-
-    void closingReappliesSavedPortAndView()
-    {
-        TerminalHarness t(iniWith("1", "Hex", kStrings));
-        PseudoTerminal two;
-        t.dir.pin(2, two);
-        t.window = nullptr;
-        t.window = std::make_unique<Terminal>(t.messages);
-        t.pick("PortCmb", "2");
-        t.pick("ViewCmb", "Mixed");
-        t.click("CfgStrCmd");
-        press(t.window->stringsDialog(), "cmdCancel");
-        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QStringLiteral("1"));
-        QCOMPARE(t.find<QComboBox>("ViewCmb")->currentText(), QStringLiteral("Hex"));
-        QCOMPARE(t.window->VekComm().portNumber(), 1);
-        QVERIFY(t.window->VekComm().isOpen());
-        QVERIFY(t.messages.shown.isEmpty()); // choosing the open port again reopens it quietly
     }
 
     // The dialog shows the file's strings, what a short or missing file
@@ -514,23 +503,18 @@ private Q_SLOTS:
         pressRapidFire(false);
     }
 
-    void addressedSnapshotKeepsOnePrefix()
+    // With no port chosen every send is refused and told, nothing logged;
+    // Rapid Fire tells once a run and keeps ticking.
+    void noPortRefusesEverySend()
     {
-        TerminalHarness t;
-        t.clickTab(0);
+        TerminalHarness t(QByteArray{});
+        QCOMPARE(t.find<QComboBox>("PortCmb")->currentText(), QString());
         t.find<QCheckBox>("IDChk")->setChecked(true);
-        QTest::keyClicks(t.find<QLineEdit>("IDTxt"), "5");
         t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(5), QByteArray("5@PL\r"));
-        t.click("RapidCmd");
-        const QByteArray wire = t.device.read(50);
-        t.click("RapidCmd");
-        QCOMPARE(wire, QByteArray("5@PL\r").repeated(10));
-    }
-
-    void noPortIsToldOncePerRun()
-    {
-        TerminalHarness t;
+        t.sendCustom("h41");
+        QCOMPARE(t.messages.texts(), QStringList(2, "Select COMM port!"));
+        QCOMPARE(t.logText(), QByteArray());
+        t.pick("PortCmb", "1");
         t.window->SendCommand("A");
         QCOMPARE(t.device.read(1), QByteArray("A"));
         t.find<QComboBox>("PortCmb")->setCurrentIndex(-1);
@@ -539,34 +523,16 @@ private Q_SLOTS:
             ticks.clear();
             t.click("RapidCmd");
             QTRY_VERIFY(ticks.count() >= 50);
-            QCOMPARE(t.messages.texts(), QStringList(run, "Select COMM port!"));
+            QCOMPARE(t.messages.texts(), QStringList(2 + run, "Select COMM port!"));
             QVERIFY(t.window->rapidFire()->RapidTimer().isActive());
             t.click("RapidCmd");
         }
     }
 
-    // A fault stops Rapid Fire: whatever comes back on the port is sent
-    // nothing until the operator starts it again.
-    void lineFailureStopsRapidFire()
-    {
-        TerminalHarness t;
-        t.window->SendCommand("PL\r");
-        QCOMPARE(t.device.read(3), QByteArray("PL\r"));
-        t.click("RapidCmd");
-        QCOMPARE(t.device.read(30), QByteArray("PL\r").repeated(10));
-        t.device.unplug();
-        t.dir.unpin(1);
-        QTRY_VERIFY(!t.window->VekComm().isOpen());
-        QCOMPARE(t.find<QPushButton>("RapidCmd")->text(), QStringLiteral("Rapid Fire"));
-        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
-        QVERIFY(t.messages.shown.size() <= 1);
-        PseudoTerminal another;
-        t.dir.pin(1, another);
-        QTRY_VERIFY_WITH_TIMEOUT(t.window->VekComm().isOpen(), 10000);
-        QCOMPARE(another.sentSoFar(), QByteArray());
-    }
-
-    void vanishedFarEndIsToldOnceAndNothingSentWhileShown()
+    // A port that fails is told once, and nothing goes out while the
+    // operator reads why; a fault stops Rapid Fire: whatever comes back on
+    // the port is sent nothing until the operator starts it again.
+    void lineFailureIsToldOnceAndStopsRapidFire()
     {
         TerminalHarness t;
         t.window->SendCommand("A");
@@ -594,8 +560,19 @@ private Q_SLOTS:
         QCOMPARE(duringBox, QByteArray());
         // Once the box is gone, the resends reopen the port and go on.
         QCOMPARE(replacement.read(10, 10000), QByteArray(10, 'A'));
-        t.click("RapidCmd");
         QCOMPARE(t.messages.shown.size(), 1);
+        t.messages.whileShown = nullptr;
+        t.messages.clear();
+        replacement.unplug();
+        t.dir.unpin(1);
+        QTRY_VERIFY(!t.window->VekComm().isOpen());
+        QCOMPARE(t.find<QPushButton>("RapidCmd")->text(), QStringLiteral("Rapid Fire"));
+        QVERIFY(!t.window->rapidFire()->RapidTimer().isActive());
+        QVERIFY(t.messages.shown.size() <= 1);
+        PseudoTerminal another;
+        t.dir.pin(1, another);
+        QTRY_VERIFY_WITH_TIMEOUT(t.window->VekComm().isOpen(), 10000);
+        QCOMPARE(another.sentSoFar(), QByteArray());
     }
 
     // A far end that stops reading: a pseudo-terminal would take kilobytes
@@ -739,19 +716,14 @@ private Q_SLOTS:
             }
         }
         // None given: the session's own, its cache folder unwritable.
-        const QByteArray cache = qgetenv("XDG_CACHE_HOME"), runtime = qgetenv("XDG_RUNTIME_DIR");
-        const auto restore = qScopeGuard([&] {
-            for (const auto &[name, value] :
-                 {std::pair{"XDG_CACHE_HOME", cache}, {"XDG_RUNTIME_DIR", runtime}})
-                value.isNull() ? qunsetenv(name) : qputenv(name, value);
-        });
+        std::optional<EnvironmentOverride> cacheHome, runtimeHome;
         if (folders.isEmpty()) {
             paths = QStringList{t.dir.filePath("file/cache"), t.dir.filePath("runtime")};
             QVERIFY(QDir().mkdir(paths[1]) &&
                     QFile::setPermissions(paths[1],
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-            qputenv("XDG_CACHE_HOME", QFile::encodeName(paths[0]));
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(paths[1]));
+            cacheHome.emplace("XDG_CACHE_HOME", QFile::encodeName(paths[0]));
+            runtimeHome.emplace("XDG_RUNTIME_DIR", QFile::encodeName(paths[1]));
         }
         LogModel &model = t.window->logModel();
         const LogText &log = model.text();
