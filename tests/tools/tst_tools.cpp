@@ -1,3 +1,4 @@
+#include "terminal/logaccessible.h"
 #include "terminal/logview.h"
 #include "terminal/logwriter.h"
 #include "terminalharness.h"
@@ -914,6 +915,10 @@ private Q_SLOTS:
                         Direction::Received, ViewMode::Hex);
         model.write(QByteArray(1, '\x01') + "END", Direction::Received, ViewMode::Standard);
         QCOMPARE(model.lineLength(0), 11 + 4 * bytes + 4);
+        // Past what 32 bits count, a screen reader is offered the log from a later origin.
+        QCOMPARE(LogAccessible::origin(std::numeric_limits<int>::max()), 0);
+        QCOMPARE(LogAccessible::origin(qsizetype(std::numeric_limits<int>::max()) + 1),
+                 LogAccessible::kOriginStep);
         const QPoint left(4, 5), right(view->viewport()->width() - 2, 5);
         // Ctrl+End, then Shift and a click on the left edge selects what is in view.
         QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
