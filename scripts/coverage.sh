@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 # The floors: what the suite reached when they were set, rounded down.
 core_floor=96
-src_floor=91
+src_floor=92
 
 scripts/deps.sh --test
 scripts/configure.sh coverage
