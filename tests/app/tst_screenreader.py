@@ -129,13 +129,17 @@ class Program:
         assert self.process.poll() is None, "the program ended"
         # Asked afresh each time: a window added while the client was not listening (the main
         # window after the splash, on a loaded machine) is missing from what it remembers.
+        # A window that closes while it is looked at (the splash) is no answer yet.
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.clear_cache()
-        for app in desktop:
-            if app is not None and app.get_process_id() == self.process.pid:
-                app.clear_cache()
-                return next((w for w in app if w is not None and role(w) == role_name and
-                             w.name == name and has(w, pyatspi.STATE_SHOWING)), None)
+        try:
+            for app in desktop:
+                if app is not None and app.get_process_id() == self.process.pid:
+                    app.clear_cache()
+                    return next((w for w in app if w is not None and role(w) == role_name and
+                                 w.name == name and has(w, pyatspi.STATE_SHOWING)), None)
+        except GLib.Error:
+            pass
         return None
     def seen(self):
         """What the bus offers: each program's process and its windows."""
