@@ -34,20 +34,6 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Serves the event loop until the link sends `signal` or the time is up.
-template <typename Signal> bool waitFor(SerialLink &link, Signal signal, int timeoutMs)
-{
-    QEventLoop loop;
-    bool came = false;
-    QObject::connect(&link, signal, &loop, [&] {
-        came = true;
-        loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return came;
-}
-
 struct Flood
 {
     double rate = 0;        // MB/s

@@ -18,21 +18,6 @@ using namespace zentrel::bench;
 
 namespace {
 
-// Serves the event loop until the link sends `signal` or the time is up;
-// true when it came.
-template <typename Signal> bool waitFor(SerialLink &link, Signal signal, int timeoutMs)
-{
-    QEventLoop loop;
-    bool came = false;
-    QObject::connect(&link, signal, &loop, [&] {
-        came = true;
-        loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return came;
-}
-
 // The window on port 1 and the device currently plugged in as it.
 struct Bench
 {

@@ -6,7 +6,9 @@
 #include "recordingmessages.h"
 
 #include <QByteArray>
+#include <QEventLoop>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -53,5 +55,20 @@ public:
 private:
     QStringList m_named;
 };
+
+// Serves the event loop until the link sends `signal` or the time is up;
+// true when it came.
+template <typename Signal> bool waitFor(SerialLink &link, Signal signal, int timeoutMs)
+{
+    QEventLoop loop;
+    bool came = false;
+    QObject::connect(&link, signal, &loop, [&] {
+        came = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return came;
+}
 
 } // namespace zentrel::bench
